@@ -1,0 +1,40 @@
+// The commands of the blankwright program. Each one parses its own arguments and returns the
+// process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bw {
+
+class IPlatform;
+
+namespace cli {
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+  const char* Name;
+  const char* Summary; ///< one line for the program's help
+  const char* Help;    ///< the command's own --help text
+  int (*Run)(IPlatform& platform, const Arguments& arguments);
+};
+
+constexpr int kExitOk = 0;
+constexpr int kExitIncomplete = 1;
+constexpr int kExitFailure = 2;
+
+extern const Command kDriveCommand;
+extern const Command kInfoCommand;
+
+/// True when arguments ask for help ("--help" or "-h" anywhere).
+bool WantsHelp(const Arguments& arguments);
+
+/// Parses "X", "X:" or "X:\" (any case) into an upper-case letter; false otherwise.
+bool ParseDriveLetter(const std::string& text, char& letter);
+
+/// Writes "blankwright: message" to standard error.
+void PrintError(const std::string& message);
+
+} // namespace cli
+} // namespace bw

@@ -1,0 +1,30 @@
+#include "cli/Commands.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace bw::cli {
+
+bool WantsHelp(const Arguments& arguments) {
+  for (const std::string& a : arguments)
+    if (a == "--help" || a == "-h")
+      return true;
+  return false;
+}
+
+bool ParseDriveLetter(const std::string& text, char& letter) {
+  if (text.empty() || text.size() > 3 || !std::isalpha(static_cast<unsigned char>(text[0])))
+    return false;
+  if (text.size() >= 2 && text[1] != ':')
+    return false;
+  if (text.size() == 3 && text[2] != '\\' && text[2] != '/')
+    return false;
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return true;
+}
+
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "blankwright: %s\n", message.c_str());
+}
+
+} // namespace bw::cli

@@ -1,0 +1,46 @@
+// The operating system itself: version, clock, sleeping, well-known folders, processes.
+#pragma once
+
+#include "platform/Types.h"
+
+#include <string>
+#include <vector>
+
+namespace bw {
+
+class ISystem {
+public:
+  virtual ~ISystem() = default;
+
+  /// What GetVersionExA reports. The posix platform reports the NT family.
+  virtual VersionInfo GetVersion() = 0;
+
+  virtual void Sleep(uint32_t milliseconds) = 0;
+
+  /// The local clock now.
+  virtual LocalTime GetLocalTime() = 0;
+
+  /// Converts a file time (UTC) to the local calendar time; false when out of range.
+  virtual bool FileTimeToLocalTime(FileTime time, LocalTime& local) = 0;
+
+  /// Converts a local calendar time to a file time (UTC), daylight saving as the system
+  /// determines it; false when out of range.
+  virtual bool LocalTimeToFileTime(const LocalTime& local, FileTime& time) = 0;
+
+  /// The Windows folder (GetWindowsDirectoryA), without a trailing backslash; false when the
+  /// platform has none.
+  virtual bool GetWindowsDirectory(std::string& folder) = 0;
+
+  /// The temp path (GetTempPathA), with its trailing backslash; false when there is none.
+  virtual bool GetTempPath(std::string& path) = 0;
+
+  /// The folder of the running program, ending with a separator, in the platform's own form.
+  virtual std::string GetProgramFolder() = 0;
+
+  /// Starts program with arguments (each passed as one argument) and waits for it to end.
+  /// False when it could not be started; exitCode is defined only on success.
+  virtual bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                          uint32_t& exitCode) = 0;
+};
+
+} // namespace bw

@@ -1,0 +1,58 @@
+#include "platform/memory/MemoryPlatform.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace bw::memory {
+namespace {
+
+char Upper(char letter) { return static_cast<char>(std::toupper(static_cast<unsigned char>(letter))); }
+
+} // namespace
+
+uint32_t CMemoryDrives::GetLogicalDrives() {
+  uint32_t mask = 0;
+  for (const auto& [letter, drive] : Drives)
+    if (letter >= 'A' && letter <= 'Z')
+      mask |= 1u << (letter - 'A');
+  return mask;
+}
+
+DriveType CMemoryDrives::GetDriveType(char letter) {
+  auto it = Drives.find(Upper(letter));
+  return it == Drives.end() ? DriveType::NoRootDir : it->second.Type;
+}
+
+bool CMemoryDrives::GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) {
+  auto it = Drives.find(Upper(letter));
+  if (it == Drives.end() || !it->second.FreeBytes)
+    return false;
+  freeBytes = *it->second.FreeBytes;
+  return true;
+}
+
+bool CMemoryDrives::GetDiskFreeSpace(char letter, DiskFreeSpace& space) {
+  auto it = Drives.find(Upper(letter));
+  if (it == Drives.end() || !it->second.FreeSpace)
+    return false;
+  space = *it->second.FreeSpace;
+  return true;
+}
+
+bool CMemoryDrives::ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
+                                uint32_t sectorSize, void* buffer) {
+  ReadCalls.push_back({reader, first, count, sectorSize});
+  auto it = Drives.find(Upper(letter));
+  if (it == Drives.end() || it->second.FailingReaders.count(reader) || count == 0 ||
+      sectorSize == 0)
+    return false;
+  MemoryDrive& drive = it->second;
+  uint64_t bytes = uint64_t{count} * sectorSize;
+  if (first > drive.Image.size() / sectorSize || bytes > drive.Image.size() - first * sectorSize)
+    return false;
+  ++drive.Reads;
+  std::memcpy(buffer, drive.Image.data() + first * sectorSize, bytes);
+  return true;
+}
+
+} // namespace bw::memory

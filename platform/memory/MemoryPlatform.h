@@ -1,0 +1,122 @@
+// In-memory fakes of every platform service, for unit tests: drives with sector images, a
+// settable clock, scripted message-box answers, and injectable faults.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/memory/FileSystem.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace bw::memory {
+
+struct MemoryDrive {
+  DriveType Type = DriveType::Fixed;
+  std::vector<uint8_t> Image;               ///< the volume's sectors, from sector 0
+  std::optional<uint64_t> FreeBytes;        ///< GetDiskFreeSpaceEx; absent: the call fails
+  std::optional<DiskFreeSpace> FreeSpace;   ///< GetDiskFreeSpace; absent: the call fails
+  std::set<RawReader> FailingReaders;       ///< readers whose reads fail on this drive
+  uint32_t Reads = 0;                       ///< ReadSectors calls that reached the image
+};
+
+class CMemoryDrives final : public IDrives {
+public:
+  uint32_t GetLogicalDrives() override;
+  DriveType GetDriveType(char letter) override;
+  bool GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) override;
+  bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override;
+  bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
+                   uint32_t sectorSize, void* buffer) override;
+
+  /// Drives by upper-case letter.
+  std::map<char, MemoryDrive> Drives;
+  /// Every read asked for, as (reader, first sector, count, sector size).
+  struct ReadCall {
+    RawReader Reader;
+    uint64_t First;
+    uint32_t Count;
+    uint32_t SectorSize;
+  };
+  std::vector<ReadCall> ReadCalls;
+};
+
+class CMemorySystem final : public ISystem {
+public:
+  VersionInfo GetVersion() override { return Version; }
+  void Sleep(uint32_t milliseconds) override { SleptMilliseconds += milliseconds; }
+  LocalTime GetLocalTime() override { return Now; }
+  bool FileTimeToLocalTime(FileTime time, LocalTime& local) override;
+  bool LocalTimeToFileTime(const LocalTime& local, FileTime& time) override;
+  bool GetWindowsDirectory(std::string& folder) override;
+  bool GetTempPath(std::string& path) override;
+  std::string GetProgramFolder() override { return ProgramFolder; }
+  bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                  uint32_t& exitCode) override;
+
+  VersionInfo Version;                 ///< NT family by default
+  LocalTime Now{2026, 3, 6, 7, 12, 0, 0, 0};
+  uint64_t SleptMilliseconds = 0;
+  std::optional<std::string> WindowsDirectory;
+  std::optional<std::string> TempPath;
+  std::string ProgramFolder = "C:\\Program Files\\Blankwright\\";
+  /// Runs in place of a started program; absent: starting fails.
+  std::function<uint32_t(const std::string&, const std::vector<std::string>&)> OnRun;
+  std::vector<std::vector<std::string>> Runs; ///< program then arguments, per start
+};
+
+class CMemoryDesktop final : public IDesktop {
+public:
+  bool CloseLowSpaceWarning() override {
+    ++CloseLowSpaceWarningCalls;
+    return false;
+  }
+  void PressWaitButton(bool logOffCleaning) override {
+    ++PressWaitButtonCalls;
+    LastLogOffFlag = logOffCleaning;
+  }
+  int CloseLowSpaceWarningCalls = 0;
+  int PressWaitButtonCalls = 0;
+  bool LastLogOffFlag = false;
+};
+
+/// Records every box shown and answers from a script; when the script runs out it answers as
+/// nobody could be asked (DefaultMessageBoxAnswer).
+class CScriptedMessageBox final : public IMessageBox {
+public:
+  struct Shown {
+    std::string Text;
+    std::string Caption;
+    uint32_t Style;
+  };
+  int Show(const std::string& text, const std::string& caption, uint32_t style) override;
+
+  std::deque<int> Answers;
+  std::vector<Shown> Boxes;
+  /// Called as each box is shown, before it answers (a test can act "while the box is up").
+  std::function<void(const Shown&)> OnShow;
+};
+
+class CMemoryPlatform final : public IPlatform {
+public:
+  CMemoryPlatform();
+  ISystem& System() override { return SystemFake; }
+  IDrives& Drives() override { return DrivesFake; }
+  IFileSystem& Files() override { return FilesFake; }
+  IDesktop& Desktop() override { return DesktopFake; }
+
+  CMemorySystem SystemFake;
+  CMemoryDrives DrivesFake;
+  CMemoryFileSystem FilesFake;
+  CMemoryDesktop DesktopFake;
+  CScriptedMessageBox MessageBoxes;
+
+protected:
+  IMessageBox& NativeMessageBox() override { return MessageBoxes; }
+};
+
+} // namespace bw::memory

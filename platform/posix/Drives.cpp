@@ -1,0 +1,119 @@
+#include "platform/posix/PosixPlatform.h"
+
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace bw::posix {
+
+void CDriveTable::Reload() { _file.List(_entries); }
+
+const DriveMapEntry* CDriveTable::Find(char letter) const {
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  for (const DriveMapEntry& entry : _entries)
+    if (entry.Letter == letter)
+      return &entry;
+  return nullptr;
+}
+
+CPosixDrives::~CPosixDrives() { CloseSources(); }
+
+void CPosixDrives::CloseSources() {
+  for (auto& [letter, fd] : _sources)
+    ::close(fd);
+  _sources.clear();
+}
+
+uint32_t CPosixDrives::GetLogicalDrives() {
+  uint32_t mask = 0;
+  for (const DriveMapEntry& entry : _table.Entries())
+    mask |= 1u << (entry.Letter - 'A');
+  return mask;
+}
+
+DriveType CPosixDrives::GetDriveType(char letter) {
+  const DriveMapEntry* entry = _table.Find(letter);
+  return entry ? entry->Type : DriveType::NoRootDir;
+}
+
+bool CPosixDrives::GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) {
+  const DriveMapEntry* entry = _table.Find(letter);
+  struct statvfs fs;
+  if (!entry || ::statvfs(entry->MountFolder.c_str(), &fs) != 0)
+    return false;
+  freeBytes = uint64_t{fs.f_bavail} * fs.f_frsize;
+  return true;
+}
+
+bool CPosixDrives::GetDiskFreeSpace(char letter, DiskFreeSpace& space) {
+  const DriveMapEntry* entry = _table.Find(letter);
+  struct statvfs fs;
+  if (!entry || ::statvfs(entry->MountFolder.c_str(), &fs) != 0 || fs.f_frsize == 0)
+    return false;
+  // The file systems here report their allocation unit as the block size; the system's view
+  // is that unit as a number of 512-byte sectors.
+  uint64_t cluster = fs.f_frsize;
+  auto clamp = [](uint64_t v) { return static_cast<uint32_t>(v > 0xFFFFFFFFu ? 0xFFFFFFFFu : v); };
+  if (cluster % 512 == 0) {
+    space.BytesPerSector = 512;
+    space.SectorsPerCluster = static_cast<uint32_t>(cluster / 512);
+  } else {
+    space.BytesPerSector = static_cast<uint32_t>(cluster);
+    space.SectorsPerCluster = 1;
+  }
+  space.NumberOfFreeClusters = clamp(fs.f_bavail);
+  space.TotalNumberOfClusters = clamp(fs.f_blocks);
+  return true;
+}
+
+bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
+                               uint32_t sectorSize, void* buffer) {
+  // Only a volume handle exists here; the Windows 9x readers have no counterpart.
+  if (reader != RawReader::NtVolume || count == 0 || sectorSize == 0)
+    return false;
+  const DriveMapEntry* entry = _table.Find(letter);
+  if (!entry || entry->RawSource.empty())
+    return false;
+  int fd;
+  if (auto it = _sources.find(entry->Letter); it != _sources.end()) {
+    fd = it->second;
+  } else {
+    fd = ::open(entry->RawSource.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+      return false;
+    _sources[entry->Letter] = fd;
+  }
+  uint64_t bytes = uint64_t{count} * sectorSize;
+  if (first > (~uint64_t{0} - bytes) / sectorSize)
+    return false;
+  uint64_t offset = first * sectorSize;
+  auto* out = static_cast<uint8_t*>(buffer);
+  uint64_t done = 0;
+  while (done < bytes) {
+    ssize_t n = ::pread(fd, out + done, bytes - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false; // an error, or the end of the volume before the last sector
+    done += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+bool CLiveDriveMap::Add(const DriveMapEntry& entry, std::string& error) {
+  bool ok = _file.Add(entry, error);
+  _drives.CloseSources();
+  _table.Reload();
+  return ok;
+}
+
+bool CLiveDriveMap::Remove(char letter, std::string& error) {
+  bool ok = _file.Remove(letter, error);
+  _drives.CloseSources();
+  _table.Reload();
+  return ok;
+}
+
+} // namespace bw::posix

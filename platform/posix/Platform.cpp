@@ -1,0 +1,40 @@
+#include "platform/posix/FileSystem.h"
+#include "platform/posix/PosixPlatform.h"
+
+namespace bw {
+namespace posix {
+namespace {
+
+class CPosixPlatform final : public IPlatform {
+public:
+  CPosixPlatform()
+      : _table(_mapFile), _drives(_table), _files(_table), _liveMap(_mapFile, _table, _drives) {}
+
+  ISystem& System() override { return _system; }
+  IDrives& Drives() override { return _drives; }
+  IFileSystem& Files() override { return _files; }
+  IDesktop& Desktop() override { return _desktop; }
+  IDriveMap* DriveMap() override { return &_liveMap; }
+
+protected:
+  IMessageBox& NativeMessageBox() override { return _messageBox; }
+
+private:
+  CDriveMapFile _mapFile;
+  CDriveTable _table;
+  CPosixDrives _drives;
+  CPosixSystem _system;
+  CPosixFileSystem _files;
+  CPosixDesktop _desktop;
+  CLiveDriveMap _liveMap;
+  CStderrMessageBox _messageBox;
+};
+
+} // namespace
+} // namespace posix
+
+std::unique_ptr<IPlatform> CreateNativePlatform() {
+  return std::make_unique<posix::CPosixPlatform>();
+}
+
+} // namespace bw

@@ -1,0 +1,42 @@
+// Shared pieces of the Linux platform: the state folder, error translation, and the drive map
+// that gives each letter a mounted volume and a raw source.
+#pragma once
+
+#include "platform/DriveMap.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bw::posix {
+
+/// BLANKWRIGHT_HOME, else $XDG_STATE_HOME/blankwright, else ~/.local/state/blankwright.
+std::string StateFolder();
+
+/// Creates folder and its parents; true when it exists afterwards.
+bool MakeFolders(const std::string& folder);
+
+/// Writes text to path through a temporary file that is flushed and renamed over it, so that a
+/// crash or a full disk leaves either the old file or the new one, never a mix.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+
+/// Translates an errno value to the Win32 error code the portable code expects.
+uint32_t TranslateErrno(int error);
+
+/// The drive map, kept as a text file "drives" in the state folder: one line per letter with
+/// letter, type, mount folder and raw source separated by tabs.
+class CDriveMapFile final : public IDriveMap {
+public:
+  bool List(std::vector<DriveMapEntry>& entries) override;
+  bool Add(const DriveMapEntry& entry, std::string& error) override;
+  bool Remove(char letter, std::string& error) override;
+  std::string Location() override;
+
+  /// The entry of letter (any case), read afresh from the file.
+  std::optional<DriveMapEntry> Find(char letter);
+
+private:
+  bool Save(const std::vector<DriveMapEntry>& entries, std::string& error);
+};
+
+} // namespace bw::posix

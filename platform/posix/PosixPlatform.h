@@ -1,0 +1,88 @@
+// The Linux platform: drive letters come from the drive map, files are reached through each
+// drive's mount folder, raw sectors through its block device or image file.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/posix/Posix.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace bw::posix {
+
+/// The drive map as the platform uses it: read once, re-read after changes.
+class CDriveTable {
+public:
+  explicit CDriveTable(CDriveMapFile& file) : _file(file) { Reload(); }
+  void Reload();
+  const DriveMapEntry* Find(char letter) const;
+  const std::vector<DriveMapEntry>& Entries() const { return _entries; }
+
+private:
+  CDriveMapFile& _file;
+  std::vector<DriveMapEntry> _entries;
+};
+
+class CPosixDrives final : public IDrives {
+public:
+  explicit CPosixDrives(CDriveTable& table) : _table(table) {}
+  ~CPosixDrives() override;
+  uint32_t GetLogicalDrives() override;
+  DriveType GetDriveType(char letter) override;
+  bool GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) override;
+  bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override;
+  bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
+                   uint32_t sectorSize, void* buffer) override;
+  /// Forgets open raw sources (after the map changed).
+  void CloseSources();
+
+private:
+  CDriveTable& _table;
+  std::map<char, int> _sources; // raw source descriptors, opened on first read
+};
+
+class CPosixSystem final : public ISystem {
+public:
+  VersionInfo GetVersion() override;
+  void Sleep(uint32_t milliseconds) override;
+  LocalTime GetLocalTime() override;
+  bool FileTimeToLocalTime(FileTime time, LocalTime& local) override;
+  bool LocalTimeToFileTime(const LocalTime& local, FileTime& time) override;
+  bool GetWindowsDirectory(std::string& folder) override;
+  bool GetTempPath(std::string& path) override;
+  std::string GetProgramFolder() override;
+  bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                  uint32_t& exitCode) override;
+};
+
+class CPosixDesktop final : public IDesktop {
+public:
+  bool CloseLowSpaceWarning() override { return false; }
+  void PressWaitButton(bool) override {}
+};
+
+/// Message boxes on a terminal-less platform: the text goes to standard error and the box
+/// answers as nobody could be asked (DefaultMessageBoxAnswer).
+class CStderrMessageBox final : public IMessageBox {
+public:
+  int Show(const std::string& text, const std::string& caption, uint32_t style) override;
+};
+
+/// The drive map as the command line edits it: every change reaches the drive table at once.
+class CLiveDriveMap final : public IDriveMap {
+public:
+  CLiveDriveMap(CDriveMapFile& file, CDriveTable& table, CPosixDrives& drives)
+      : _file(file), _table(table), _drives(drives) {}
+  bool List(std::vector<DriveMapEntry>& entries) override { return _file.List(entries); }
+  bool Add(const DriveMapEntry& entry, std::string& error) override;
+  bool Remove(char letter, std::string& error) override;
+  std::string Location() override { return _file.Location(); }
+
+private:
+  CDriveMapFile& _file;
+  CDriveTable& _table;
+  CPosixDrives& _drives;
+};
+
+} // namespace bw::posix
