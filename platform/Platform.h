@@ -10,6 +10,7 @@
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 
 #include <memory>
@@ -25,6 +26,7 @@ public:
   virtual IDrives& Drives() = 0;
   virtual IFileSystem& Files() = 0;
   virtual IDesktop& Desktop() = 0;
+  virtual IRegistry& Registry() = 0;
 
   /// The drive map where letters are configured by hand (posix); null where the system has
   /// drive letters of its own.

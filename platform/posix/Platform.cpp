@@ -1,5 +1,6 @@
 #include "platform/posix/FileSystem.h"
 #include "platform/posix/PosixPlatform.h"
+#include "platform/posix/Registry.h"
 
 namespace bw {
 namespace posix {
@@ -14,6 +15,7 @@ public:
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IRegistry& Registry() override { return _registry; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -27,6 +29,7 @@ private:
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
   CLiveDriveMap _liveMap;
+  CRegFileRegistry _registry;
   CStderrMessageBox _messageBox;
 };
 
