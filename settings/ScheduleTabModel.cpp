@@ -88,9 +88,9 @@ void CScheduleTabModel::HourFocusLeft(int day) {
   std::string& text = Days[day].HourText;
   int value = LeadingNumber(text);
   if (value > kHourMax)
-    text = "12";
+    text = std::to_string(kHourMax);
   else if (value == 0)
-    text = "1";
+    text = std::to_string(kHourMin);
 }
 
 void CScheduleTabModel::MinuteFocusLeft(int day) {

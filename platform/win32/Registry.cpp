@@ -2,6 +2,7 @@
 
 #include "platform/win32/Win32.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace bw::win32 {
@@ -39,8 +40,16 @@ public:
   }
 
   bool SetValue(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override {
-    return _key && ::RegSetValueExA(_key, name.c_str(), 0, type, data.data(),
-                                    static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    if (!_key)
+      return false;
+    // Given a string without its terminating NUL, RegSetValueExA looks at the byte after the
+    // data and, when that is zero, stores the NUL as well. The system stores its strings
+    // without one, so the data goes in a copy followed by a non-zero byte: the value then
+    // holds exactly the bytes given, and nothing past the caller's buffer is read.
+    std::vector<uint8_t> buffer(data.size() + 1, 0xFF);
+    std::copy(data.begin(), data.end(), buffer.begin());
+    return ::RegSetValueExA(_key, name.c_str(), 0, type, buffer.data(),
+                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& name) override {
