@@ -68,6 +68,9 @@ public:
   CWin32File(HANDLE handle, uint32_t& lastError) : _handle(handle), _lastError(lastError) {}
 
   bool Write(const void* data, uint32_t size, uint32_t& written) override {
+    written = 0;
+    if (!Live())
+      return false;
     DWORD done = 0;
     bool ok = ::WriteFile(_handle.Get(), data, size, &done, nullptr) != FALSE;
     written = done; // what reached the file, also when a full disk stopped the write
@@ -75,6 +78,9 @@ public:
   }
 
   bool Read(void* data, uint32_t size, uint32_t& read) override {
+    read = 0;
+    if (!Live())
+      return false;
     DWORD done = 0;
     bool ok = ::ReadFile(_handle.Get(), data, size, &done, nullptr) != FALSE;
     read = done;
@@ -82,6 +88,8 @@ public:
   }
 
   bool Seek(int64_t distance, SeekOrigin origin, uint64_t& position) override {
+    if (!Live())
+      return false;
     LONG high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
     // A low part of all ones is also a valid position: only the error value tells them apart.
     ::SetLastError(NO_ERROR);
@@ -93,12 +101,14 @@ public:
     return true;
   }
 
-  bool SetEndOfFile() override { return ::SetEndOfFile(_handle.Get()) || Fail(); }
+  bool SetEndOfFile() override { return Live() && (::SetEndOfFile(_handle.Get()) || Fail()); }
 
-  bool Flush() override { return ::FlushFileBuffers(_handle.Get()) || Fail(); }
+  bool Flush() override { return Live() && (::FlushFileBuffers(_handle.Get()) || Fail()); }
 
   bool GetTimes(FileTime& creation, FileTime& lastAccess, FileTime& lastWrite) override {
     FILETIME c, a, w;
+    if (!Live())
+      return false;
     if (!::GetFileTime(_handle.Get(), &c, &a, &w))
       return Fail();
     creation = FromFileTime(c);
@@ -109,6 +119,8 @@ public:
 
   bool SetTimes(const FileTime* creation, const FileTime* lastAccess,
                 const FileTime* lastWrite) override {
+    if (!Live())
+      return false;
     FILETIME c = ToFileTime(creation ? *creation : 0);
     FILETIME a = ToFileTime(lastAccess ? *lastAccess : 0);
     FILETIME w = ToFileTime(lastWrite ? *lastWrite : 0);
@@ -118,6 +130,8 @@ public:
   }
 
   bool SetCompressionNone() override {
+    if (!Live())
+      return false;
     USHORT format = COMPRESSION_FORMAT_NONE;
     DWORD returned = 0;
     if (::DeviceIoControl(_handle.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0,
@@ -128,15 +142,18 @@ public:
     return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || Fail();
   }
 
-  bool Close() override {
-    if (!_handle) {
-      _lastError = kErrorInvalidHandle;
-      return false;
-    }
-    return _handle.Close() || Fail();
-  }
+  bool Close() override { return Live() && (_handle.Close() || Fail()); }
 
 private:
+  // After Close the handle is gone; every call then fails as Win32 fails on a closed handle
+  // (and never reaches the value INVALID_HANDLE_VALUE, which also names the process itself).
+  bool Live() {
+    if (_handle)
+      return true;
+    _lastError = kErrorInvalidHandle;
+    return false;
+  }
+
   bool Fail() {
     _lastError = ::GetLastError();
     return false;

@@ -115,6 +115,10 @@ TEST_F(Win32PlatformTest, WritesReadsAndSeeksBeyondFourGiB) {
   EXPECT_TRUE(file->Close());
   EXPECT_FALSE(file->Close());
   EXPECT_EQ(Files().GetLastError(), kErrorInvalidHandle);
+  written = 1;
+  EXPECT_FALSE(file->Write("late", 4, written));
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(Files().GetLastError(), kErrorInvalidHandle);
 
   FindData data;
   auto search = Files().FindFirstFile(path, data);
