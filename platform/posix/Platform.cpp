@@ -14,6 +14,7 @@ public:
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IConsole& Console() override { return _console; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -26,6 +27,7 @@ private:
   CPosixSystem _system;
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
+  CPosixConsole _console;
   CLiveDriveMap _liveMap;
   CStderrMessageBox _messageBox;
 };

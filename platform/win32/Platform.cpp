@@ -13,6 +13,7 @@ public:
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IConsole& Console() override { return _console; }
 
 protected:
   IMessageBox& NativeMessageBox() override { return _messageBox; }
@@ -22,6 +23,7 @@ private:
   CWin32System _system;
   CWin32FileSystem _files;
   CWin32Desktop _desktop;
+  CWin32Console _console;
   CWin32MessageBox _messageBox;
 };
 
