@@ -71,7 +71,10 @@ std::vector<SettingsField> MakeFields() {
   for (int day = 0; day < 7; ++day)
     for (const DayPart& part : kParts) {
       SettingsField f;
-      f.FieldName = "Schedule[" + std::to_string(day) + "]." + part.Field;
+      f.FieldName = "Schedule[";
+      f.FieldName += std::to_string(day);
+      f.FieldName += "].";
+      f.FieldName += part.Field;
       f.ValueName = std::string(kScheduleDayPrefixes[day]) + part.Suffix;
       f.Day = day;
       f.DayNumber = part.Member;

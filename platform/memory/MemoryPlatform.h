@@ -126,6 +126,29 @@ protected:
   }
 };
 
+/// A console with scripted input lines and interrupts.
+class CMemoryConsole final : public IConsole {
+public:
+  bool IsInteractive() override { return Interactive; }
+  bool ReadLine(std::string& line) override {
+    if (Lines.empty())
+      return false;
+    line = Lines.front();
+    Lines.pop_front();
+    return true;
+  }
+  void CatchInterrupt() override {}
+  bool TakeInterrupt() override {
+    if (Interrupts == 0)
+      return false;
+    --Interrupts;
+    return true;
+  }
+  bool Interactive = false;
+  std::deque<std::string> Lines;
+  int Interrupts = 0;
+};
+
 /// Records every box shown and answers from a script; when the script runs out it answers as
 /// nobody could be asked (DefaultMessageBoxAnswer).
 class CScriptedMessageBox final : public IMessageBox {
@@ -151,12 +174,14 @@ public:
   IFileSystem& Files() override { return FilesFake; }
   IDesktop& Desktop() override { return DesktopFake; }
   IRegistry& Registry() override { return RegistryFake; }
+  IConsole& Console() override { return ConsoleFake; }
 
   CMemorySystem SystemFake;
   CMemoryDrives DrivesFake;
   CMemoryFileSystem FilesFake;
   CMemoryDesktop DesktopFake;
   CMemoryRegistry RegistryFake;
+  CMemoryConsole ConsoleFake;
   CScriptedMessageBox MessageBoxes;
 
 protected:

@@ -16,6 +16,7 @@ public:
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
   IRegistry& Registry() override { return _registry; }
+  IConsole& Console() override { return _console; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -28,6 +29,7 @@ private:
   CPosixSystem _system;
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
+  CPosixConsole _console;
   CLiveDriveMap _liveMap;
   CRegFileRegistry _registry;
   CStderrMessageBox _messageBox;

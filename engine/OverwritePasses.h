@@ -1,0 +1,39 @@
+// The one overwrite scheme every writer shares: N passes, odd passes write 0x00, even passes
+// 0xFF, from two buffers filled once before the first pass.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bw {
+
+/// The byte pass (numbered from 1) writes: 0x00 on odd passes, 0xFF on even ones.
+constexpr uint8_t PassByte(uint32_t pass) { return pass % 2 == 1 ? 0x00 : 0xFF; }
+
+/// "Pass %d of %d overwrite" for a count of 1, "Pass %d of %d overwrites" otherwise.
+std::string PassText(uint32_t pass, uint32_t count);
+
+/// Buffer A (0x00) and buffer B (0xFF) of one region's passes.
+class CPassBuffers {
+public:
+  /// Allocates both buffers of size bytes, the first filled bytes of each set to its pattern;
+  /// false (and nothing held) when the memory cannot be had.
+  bool Allocate(size_t size, size_t filled);
+  bool Allocate(size_t size) { return Allocate(size, size); }
+  void Free();
+  bool IsAllocated() const { return !_zeros.empty(); }
+  size_t Size() const { return _zeros.size(); }
+
+  /// The buffer pass writes from.
+  const uint8_t* ForPass(uint32_t pass) const {
+    return PassByte(pass) == 0x00 ? _zeros.data() : _ones.data();
+  }
+
+private:
+  std::vector<uint8_t> _zeros; // buffer A
+  std::vector<uint8_t> _ones;  // buffer B
+};
+
+} // namespace bw
