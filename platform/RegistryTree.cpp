@@ -202,13 +202,18 @@ const CRegistryTree::Node* CRegistryTree::Find(RegistryRoot root, const std::str
 }
 
 CRegistryTree::Node& CRegistryTree::Ensure(RegistryRoot root, const std::string& path) {
-  // Parents first, so that each keeps the spelling of its first creation.
-  for (size_t slash = path.find('\\'); slash != std::string::npos;
-       slash = path.find('\\', slash + 1)) {
-    std::string parent = path.substr(0, slash);
-    _keys.try_emplace(MapKey(root, parent), Node{root, parent, {}});
+  // Parents first. A key that exists keeps the spelling of its creation, and a new one is
+  // spelled below its parent's spelling, as Windows shows it.
+  Node* node = nullptr;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = std::min(path.find('\\', start), path.size());
+    std::string spelled =
+        node ? node->Path + '\\' + path.substr(start, end - start) : path.substr(0, end);
+    node = &_keys.try_emplace(MapKey(root, spelled), Node{root, spelled, {}}).first->second;
+    start = end + 1;
   }
-  return _keys.try_emplace(MapKey(root, path), Node{root, path, {}}).first->second;
+  return *node;
 }
 
 // Subkeys of a key are the map entries that start with its name and a backslash; in the map's

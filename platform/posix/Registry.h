@@ -5,7 +5,8 @@
 // that changed something is flushed or closed. A rewrite goes through a temporary file that is
 // flushed and renamed over the old one, so that a crash or a full disk during a save leaves the
 // previous file as it was. A damaged or hand-edited file gives every entry that can still be
-// read; it is left untouched until the next save.
+// read; it is left untouched until the next save. Each program keeps the registry it read: of
+// two programs that change it at the same time, the last to save wins.
 #pragma once
 
 #include "platform/RegistryTree.h"

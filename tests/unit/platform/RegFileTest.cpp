@@ -181,6 +181,9 @@ TEST_F(RegistryTreeTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
   EXPECT_FALSE(tree.OpenKey(RegistryRoot::CurrentUser, "software"));
   EXPECT_EQ(tree.Snapshot().size(), 1u);
   EXPECT_EQ(tree.Snapshot()[0].Path, "Software\\Tarnhollow\\Settings");
+  tree.CreateKey(kLm, "SOFTWARE\\TARNHOLLOW\\Other");
+  EXPECT_EQ(tree.Snapshot()[0].Path, "Software\\Tarnhollow\\Other")
+      << "below the parents' spelling";
 }
 
 TEST_F(RegistryTreeTest, AccessModesSizesAndDeletion) {
