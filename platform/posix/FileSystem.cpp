@@ -355,9 +355,16 @@ bool CPosixFileSystem::Locate(const FullPath& path, Target& target) {
 }
 
 bool CPosixFileSystem::IsCurrentFolder(const Target& target) {
+  // Windows holds the current folder open, so that nobody can remove it. The names compare
+  // as stored; only the drive letter may be written either way.
   const FullPath* current = Current();
+  const uint32_t saved = _lastError;
   Target here;
-  return current && Locate(*current, here) && here.Exists && here.Spelled == target.Spelled;
+  bool same = current && Locate(*current, here) && here.Exists &&
+              SameName(here.Spelled.substr(0, 1), target.Spelled.substr(0, 1)) &&
+              here.Spelled.compare(1, std::string::npos, target.Spelled, 1) == 0;
+  _lastError = saved;
+  return same;
 }
 
 // ---- the services ---------------------------------------------------------------------------
