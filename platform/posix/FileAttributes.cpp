@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <linux/msdos_fs.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -33,19 +34,28 @@ CFd OpenForAttributes(int dirFd, const std::string& name, const EntryInfo& info)
                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
-bool ReadNtfsWord(int fd, uint32_t& word) {
+// ntfs-3g's attribute word is reached by path through the folder's descriptor, so that nothing
+// has to be opened: it shows some entries (empty system files, the Interix convention for
+// FIFOs) as special files that must not be opened as files.
+std::string NtfsPath(int dirFd, const std::string& name) {
+  return "/proc/self/fd/" + std::to_string(dirFd) + "/" + (name.empty() ? "." : name);
+}
+
+bool ReadNtfsWord(int dirFd, const std::string& name, uint32_t& word) {
   uint8_t bytes[4];
-  if (::fgetxattr(fd, kNtfsAttributeName, bytes, sizeof(bytes)) != sizeof(bytes))
+  if (::lgetxattr(NtfsPath(dirFd, name).c_str(), kNtfsAttributeName, bytes, sizeof(bytes)) !=
+      sizeof(bytes))
     return false;
   word = (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
          bytes[3];
   return true;
 }
 
-bool WriteNtfsWord(int fd, uint32_t word) {
+bool WriteNtfsWord(int dirFd, const std::string& name, uint32_t word) {
   uint8_t bytes[4] = {static_cast<uint8_t>(word >> 24), static_cast<uint8_t>(word >> 16),
                       static_cast<uint8_t>(word >> 8), static_cast<uint8_t>(word)};
-  return ::fsetxattr(fd, kNtfsAttributeName, bytes, sizeof(bytes), 0) == 0;
+  return ::lsetxattr(NtfsPath(dirFd, name).c_str(), kNtfsAttributeName, bytes, sizeof(bytes), 0) ==
+         0;
 }
 
 // Read-only as permission bits: no write bit at all. Clearing it gives the owner write access,
@@ -70,12 +80,9 @@ AttributeStore AttributeStoreOf(int dirFd) {
   auto type = static_cast<unsigned long>(fs.f_type);
   if (type == MSDOS_SUPER_MAGIC)
     return AttributeStore::FatIoctl;
-  if (type == kFuseMagic || type == kNtfs3Magic) {
-    CFd folder(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    uint32_t word;
-    if (folder.Valid() && ReadNtfsWord(folder.Get(), word))
-      return AttributeStore::NtfsXattr;
-  }
+  uint32_t word;
+  if ((type == kFuseMagic || type == kNtfs3Magic) && ReadNtfsWord(dirFd, "", word))
+    return AttributeStore::NtfsXattr;
   return AttributeStore::ModeBits;
 }
 
@@ -87,16 +94,13 @@ uint32_t ReadAttributes(int dirFd, const std::string& name, const EntryInfo& inf
   uint32_t attributes = folder ? kFileAttributeDirectory : 0;
   if (!folder && (info.Mode & 0222) == 0)
     attributes |= kFileAttributeReadOnly;
-  if (store != AttributeStore::ModeBits) {
+  uint32_t kept = 0;
+  if (store == AttributeStore::FatIoctl) {
     CFd fd = OpenForAttributes(dirFd, name, info);
-    if (fd.Valid()) {
-      uint32_t kept = 0;
-      if (store == AttributeStore::FatIoctl &&
-          ::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &kept) == 0)
-        attributes |= kept & kFatBits;
-      else if (store == AttributeStore::NtfsXattr && ReadNtfsWord(fd.Get(), kept))
-        attributes |= kept & kNtfsReported;
-    }
+    if (fd.Valid() && ::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &kept) == 0)
+      attributes |= kept & kFatBits;
+  } else if (store == AttributeStore::NtfsXattr && ReadNtfsWord(dirFd, name, kept)) {
+    attributes |= kept & kNtfsReported;
   }
   return attributes == 0 ? kFileAttributeNormal : attributes;
 }
@@ -112,10 +116,10 @@ bool WriteAttributes(int dirFd, const std::string& name, const EntryInfo& info,
   // The FAT root directory has no attribute byte of its own.
   if (store == AttributeStore::FatIoctl && name.empty())
     return true;
-  CFd fd = OpenForAttributes(dirFd, name, info);
-  if (!fd.Valid())
-    return false;
   if (store == AttributeStore::FatIoctl) {
+    CFd fd = OpenForAttributes(dirFd, name, info);
+    if (!fd.Valid())
+      return false;
     uint32_t current = 0;
     if (::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &current) != 0)
       return false;
@@ -123,12 +127,16 @@ bool WriteAttributes(int dirFd, const std::string& name, const EntryInfo& info,
     return updated == current || ::ioctl(fd.Get(), FAT_IOCTL_SET_ATTRIBUTES, &updated) == 0;
   }
   uint32_t current = 0;
-  if (!ReadNtfsWord(fd.Get(), current))
+  if (!ReadNtfsWord(dirFd, name, current))
     return false;
   uint32_t updated = (current & ~kSettableFileAttributes) | wanted;
+  // ntfs-3g takes an empty file with the system bit for an Interix FIFO, and the file's open
+  // handles fail from then on: an empty file does not get the bit here.
+  if (S_ISREG(info.Mode) && info.Size == 0)
+    updated &= ~kFileAttributeSystem;
   if (updated == 0)
     updated = kFileAttributeNormal;
-  if (updated != current && !WriteNtfsWord(fd.Get(), updated))
+  if (updated != current && !WriteNtfsWord(dirFd, name, updated))
     return false;
   // Mounted with permissions, ntfs-3g also keeps write bits; keep them in step where it lets us.
   int saved = errno;

@@ -500,6 +500,10 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
       Fail(kErrorAccessDenied);
       return nullptr;
     }
+    // Cut to nothing, a system file would turn into an Interix FIFO under ntfs-3g.
+    if (overwrite && store == AttributeStore::NtfsXattr && (attributes & kFileAttributeSystem))
+      WriteAttributes(target.Folder.Get(), target.Name, target.Info, store,
+                      attributes & ~kFileAttributeSystem);
     fd = CFd(::openat(target.Folder.Get(), target.Name.c_str(), flags | (overwrite ? O_TRUNC : 0)));
   } else {
     if (disposition == kOpenExisting || disposition == kTruncateExisting) {
