@@ -3,10 +3,12 @@
 // Each drive letter has a tree of folders and files, a cluster size and a free-space budget:
 // a file takes its size rounded up to whole clusters, and a write that does not fit writes what
 // fits and fails with kErrorDiskFull. Paths, wildcards, "." and "..", errors, attributes,
-// read-only rules, share modes and the current folder behave as on Win32; links (reparse points
-// with a target) are followed when a path goes through them, as Windows does, so that a walk that
-// wrongly enters one is seen doing harm. Tests set the tree up, inject faults, watch every call
-// through the logs and hooks, and read back what each region of a file holds.
+// read-only rules, share modes and the current folder (until set, the root of the lowest drive
+// letter) behave as on Win32; entries are listed in the order of their upper-case names, as NTFS
+// lists them. Links (reparse points with a target) are followed when a path goes through them,
+// as Windows does, so that a walk that wrongly enters one is seen doing harm. Tests set the
+// tree up, inject faults, watch every call through the logs and hooks, and read back what each
+// region of a file holds.
 #pragma once
 
 #include "platform/FileSystem.h"
