@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source-path=SCRIPTDIR
 # Bad input on real images: copies of volumes made by mkfs.fat and filled by mtools, each
 # damaged in one place.
 #   - A boot sector with an impossible field makes `blankwright info` exit 2 with one line of

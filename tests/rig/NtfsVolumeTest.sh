@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source-path=SCRIPTDIR
 # The volume layer on real NTFS volumes: each image is made by mkntfs, mounted on the host by
 # ntfs-3g and filled through it; `blankwright info` on the mapped drive must agree with The
 # Sleuth Kit's fsstat, and the system cluster size with what ntfs-3g reports. The FAT directory

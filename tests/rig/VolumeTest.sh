@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source-path=SCRIPTDIR
 # The volume layer on real FAT volumes: each image is made by mkfs.fat, filled by the Linux
 # kernel's vfat driver inside User-Mode Linux (one boot per image), and then held against The
 # Sleuth Kit:
@@ -87,18 +88,21 @@ expected_info() {
   echo "cluster_count=$((range - 1))"
 }
 
-# clusters_of IMAGE INODE AREA SPC: the clusters of istat's sector list, in its order.
-clusters_of() {
-  istat "$1" "$2" | sed -n '/^Sectors:/,$p' | tail -n +2 | tr -s ' \n' '\n\n' |
-    awk -v area="$3" -v spc="$4" 'NF {
-      c = int(($1 - area) / spc) + 2
-      if (c != last) { printf "%s%d", (n++ ? " " : ""), c; last = c }
-    } END { print "" }'
+# istat_folder IMAGE INODE AREA SPC: "SHORTNAME<TAB>CLUSTERS" from istat: the 8.3 name in the
+# upper case it has on disk (istat shows the lower-case bits some drivers set instead of a long
+# name), and the clusters of its sector list, in order.
+istat_folder() {
+  istat "$1" "$2" | awk -v area="$3" -v spc="$4" '
+    /^Name: / && !named { name = toupper(substr($0, 7)); named = 1 }
+    /^Sectors:/ { listing = 1; next }
+    listing {
+      for (i = 1; i <= NF; i++) {
+        c = int(($i - area) / spc) + 2
+        if (c != last) { clusters = clusters (n++ ? " " : "") c; last = c }
+      }
+    }
+    END { print name "\t" clusters }'
 }
-
-# short_name_of IMAGE INODE: the 8.3 name istat reports, in the upper case it has on disk
-# (istat shows the lower-case bits some drivers set instead of a long name).
-short_name_of() { istat "$1" "$2" | sed -n 's/^Name: //p' | head -n 1 | tr '[:lower:]' '[:upper:]'; }
 
 check_image() {
   local kind=$1 image=$RIG_TMP/$1.img out=$RIG_TMP/$1.out
@@ -137,6 +141,7 @@ check_image() {
   fls -r -p -D "$image" | sed -n 's|^d/d \([0-9]*\):\t\(.*\)$|\1\t\2|p' >"$out/fls-folders"
   local count
   count=$(wc -l <"$out/fls-folders")
+  # shellcheck disable=SC2154 # rig_folders comes from lib/populate.sh
   [ "$count" -ge "${#rig_folders[@]}" ] ||
     fail "$kind: fls lists $count folders, fewer than the ${#rig_folders[@]} made"
   grep -q $'\tOld stuff$' "$out/fls-folders" &&
@@ -144,30 +149,32 @@ check_image() {
   fls -r -p -d "$image" | grep -q 'Many files/Entry number 0007 long name.txt' ||
     fail "$kind: no deleted entry is left to read"
 
-  declare -A inode_of short_of
-  local inode path
+  # inode, path, 8.3 name and clusters of every folder.
+  local inode path short clusters
+  declare -A inode_of short_of clusters_of
   while IFS=$'\t' read -r inode path; do
     inode_of[$path]=$inode
-    short_of[$inode]=$(short_name_of "$image" "$inode")
+    IFS=$'\t' read -r short clusters < <(istat_folder "$image" "$inode" "$area" "$spc")
+    short_of[$inode]=$short
+    clusters_of[$inode]=$clusters
   done <"$out/fls-folders"
 
   : >"$out/expected-long"
   : >"$out/expected-short"
   : >"$out/expected-tree"
-  local prefix part shortpath clusters
+  local prefix part shortpath longpath parts
   while IFS=$'\t' read -r inode path; do
-    clusters=$(clusters_of "$image" "$inode" "$area" "$spc")
+    clusters=${clusters_of[$inode]}
     shortpath=Y:
     prefix=""
-    local IFS_saved=$IFS
-    IFS=/
-    for part in $path; do
+    IFS=/ read -r -a parts <<<"$path"
+    for part in "${parts[@]}"; do
       prefix=${prefix:+$prefix/}$part
       shortpath+="\\${short_of[${inode_of[$prefix]}]}"
     done
-    IFS=$IFS_saved
-    local longpath="Y:\\${path//\//\\}"
-    if [ "$(wc -w <<<"$clusters")" -gt 80 ]; then
+    longpath="Y:\\${path//\//\\}"
+    read -r -a parts <<<"$clusters"
+    if [ "${#parts[@]}" -gt 80 ]; then
       printf '%s\t-\tcluster chain > 80\n' "$longpath" >>"$out/expected-long"
       printf '%s\t-\tcluster chain > 80\n' "$shortpath" >>"$out/expected-short"
       printf '%s\t%s\t-\tcluster chain > 80\n' "$longpath" "$shortpath" >>"$out/expected-tree"
@@ -193,7 +200,7 @@ check_image() {
 
   if [[ $kind == fat32* ]]; then
     local root
-    root=$(clusters_of "$image" 2 "$area" "$spc")
+    root=$(istat_folder "$image" 2 "$area" "$spc" | cut -f2)
     check_eq "$kind: root chain in the guest" "$root" "$(cat "$out/root")"
     check_eq "$kind: root chain on the host" "$root" "$(probe Y: root)"
   fi

@@ -6,7 +6,6 @@
 
 set -uo pipefail
 
-rig_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 rig_failures=0
 rig_mounts=()
 

@@ -28,7 +28,9 @@ make_image() {
   fat16-4k) make_fat "$2" 32768 16 8 3 ;;
   fat16-4kb-sectors) make_fat "$2" 24576 16 1 2 4096 ;;
   fat32-512) make_fat "$2" 40960 32 1 40 ;;
-  fat32-2k) make_fat "$2" 163840 32 4 17 ;;
+  fat32-2k) # The driver allocates from FSInfo's next-free hint: everything written lies
+    # above cluster 65535, where the high half of a first cluster counts.
+    make_fat "$2" 163840 32 4 17 && set_next_free "$2" 70000 ;;
   *)
     echo "make_image: no kind $1" >&2
     return 1
@@ -40,11 +42,11 @@ make_image() {
 # file.
 make_ntfs() {
   rm -f -- "$1"
-  truncate -s "${2}M" "$1" &&
-    mkntfs -F -f -q -c "$3" -s "${4:-512}" -L BLANKWRIGHT "$1" >/dev/null 2>&1 || {
+  if ! truncate -s "${2}M" "$1" ||
+    ! mkntfs -F -f -q -c "$3" -s "${4:-512}" -L BLANKWRIGHT "$1" >/dev/null 2>&1; then
     echo "mkntfs failed for $1" >&2
     return 1
-  }
+  fi
 }
 
 # ntfs_mount IMAGE FOLDER / ntfs_unmount FOLDER: the image through ntfs-3g on the host.
@@ -110,6 +112,7 @@ write_le() {
 # fat_geometry IMAGE: sets fat_bps, fat_spc, fat_reserved, fat_count, fat_size, fat_bits,
 # fat_root_offset (byte offset of the root directory) and fat_root_bytes from a sound boot
 # sector.
+# shellcheck disable=SC2154 # le assigns the variables it is given by name
 fat_geometry() {
   local boot root_entries total16 fat16 total32 fat32 root_sectors first_data clusters value
   boot_bytes "$1"
@@ -137,6 +140,15 @@ fat_geometry() {
     fat_root_offset=$(((fat_reserved + fat_count * fat_size) * fat_bps))
     fat_root_bytes=$((root_entries * 32))
   fi
+}
+
+# set_next_free IMAGE CLUSTER: FAT32's FSInfo hint of where to look for a free cluster.
+set_next_free() {
+  local boot fsinfo bps
+  boot_bytes "$1"
+  le fsinfo 48 2
+  le bps 11 2
+  write_le "$1" $((fsinfo * bps + 492)) 4 "$2"
 }
 
 # set_fat_entry IMAGE CLUSTER VALUE: CLUSTER's entry in every FAT copy.
