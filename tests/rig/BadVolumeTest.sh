@@ -62,7 +62,7 @@ damage_copy_of() { cp --sparse=always "$1" "$damaged"; }
 # ---------------------------------------------------------------------------------------------
 # Boot sectors.
 # ---------------------------------------------------------------------------------------------
-declare -A kinds=([fat12]=fat12-floppy [fat16]=fat16-1k [fat32]=fat32-512)
+declare -A kinds=([fat12]=fat12-floppy [fat16]=fat16-1k-clusters [fat32]=fat32-512-clusters)
 for type in fat12 fat16 fat32; do
   image=$RIG_TMP/$type.img
   base "$image" "${kinds[$type]}" || {

@@ -7,10 +7,11 @@
 #   - every folder fls lists found by LocateDirectory, by its long path and by its 8.3 path
 #     (istat's short names), with exactly the clusters istat reports, on the host and, while
 #     the volume is mounted, in the guest;
-#   - FAT32's root chain; lookups that must fail (a file, a deleted folder, a missing one);
+#   - FAT32's root chain, and on one FAT32 volume folders above cluster 65535; lookups that
+#     must fail (a file, a deleted folder, a missing one); fsck.fat -n clean afterwards;
 #   - on the floppy, folders of exactly 80 and of 81 clusters.
 #
-# usage: VolumeTest.sh fat12|fat16|fat16-4k|fat32
+# usage: VolumeTest.sh fat12|fat16|fat16-4k-sectors|fat32
 #        VolumeTest.sh --guest KIND OUT     (inside the guest, run by scripts/uml-run)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/lib/common.sh"
@@ -48,12 +49,12 @@ rig_need mkfs.fat fsck.fat fsstat fls istat
 rig_init
 
 case ${1:-} in
-fat12) kinds=(fat12-floppy fat12-2k) ;;
-fat16) kinds=(fat16-1k fat16-4k) ;;
-fat16-4k) kinds=(fat16-4kb-sectors) ;;
-fat32) kinds=(fat32-512 fat32-2k) ;;
+fat12) kinds=(fat12-floppy fat12-2k-clusters) ;;
+fat16) kinds=(fat16-1k-clusters fat16-4k-clusters) ;;
+fat16-4k-sectors) kinds=(fat16-4k-sectors) ;;
+fat32) kinds=(fat32-512-clusters fat32-2k-clusters) ;;
 *)
-  echo "usage: VolumeTest.sh fat12|fat16|fat16-4k|fat32" >&2
+  echo "usage: VolumeTest.sh fat12|fat16|fat16-4k-sectors|fat32" >&2
   exit 2
   ;;
 esac
@@ -62,7 +63,7 @@ esac
 # entry with case bits instead of adding a long name.
 mount_options() {
   case $1 in
-  fat16-4k | fat32-2k) echo utf8,shortname=winnt ;;
+  fat16-4k-clusters | fat32-2k-clusters) echo utf8,shortname=winnt ;;
   *) echo utf8 ;;
   esac
 }

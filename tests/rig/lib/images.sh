@@ -18,17 +18,18 @@ make_fat12_floppy() {
   mkfs.fat -C -F 12 -i 0B1A0C5E -n FLOPPY "$1" 1440 >/dev/null
 }
 
-# make_image KIND IMAGE: one of the named FAT kinds the tests use. The reserved counts are not
-# mkfs.fat's defaults, and each FAT type comes with two cluster sizes.
+# make_image KIND IMAGE: one of the named FAT kinds the tests use. Each FAT type comes with two
+# cluster sizes; apart from the floppy's, the reserved counts are not mkfs.fat's defaults.
 make_image() {
   case $1 in
   fat12-floppy) make_fat12_floppy "$2" ;;
-  fat12-2k) make_fat "$2" 4096 12 4 6 ;;      # 8192 sectors: FAT12 by its cluster count
-  fat16-1k) make_fat "$2" 16384 16 2 4 ;;
-  fat16-4k) make_fat "$2" 32768 16 8 3 ;;
-  fat16-4kb-sectors) make_fat "$2" 24576 16 1 2 4096 ;;
-  fat32-512) make_fat "$2" 40960 32 1 40 ;;
-  fat32-2k) # The driver allocates from FSInfo's next-free hint: everything written lies
+  # 8192 sectors, far more than a floppy's 2880, and still FAT12 by its cluster count.
+  fat12-2k-clusters) make_fat "$2" 4096 12 4 6 ;;
+  fat16-1k-clusters) make_fat "$2" 16384 16 2 4 ;;
+  fat16-4k-clusters) make_fat "$2" 32768 16 8 3 ;;
+  fat16-4k-sectors) make_fat "$2" 24576 16 1 2 4096 ;;
+  fat32-512-clusters) make_fat "$2" 40960 32 1 40 ;;
+  fat32-2k-clusters) # The driver allocates from FSInfo's next-free hint: everything written lies
     # above cluster 65535, where the high half of a first cluster counts.
     make_fat "$2" 163840 32 4 17 && set_next_free "$2" 70000 ;;
   *)
