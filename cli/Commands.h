@@ -8,6 +8,7 @@
 namespace bw {
 
 class IPlatform;
+class CSettings;
 
 namespace cli {
 
@@ -27,12 +28,18 @@ constexpr int kExitFailure = 2;
 extern const Command kConfigCommand;
 extern const Command kDriveCommand;
 extern const Command kInfoCommand;
+extern const Command kCleanCommand;
 
 /// True when arguments ask for help ("--help" or "-h" anywhere).
 bool WantsHelp(const Arguments& arguments);
 
 /// Parses "X", "X:" or "X:\" (any case) into an upper-case letter; false otherwise.
 bool ParseDriveLetter(const std::string& text, char& letter);
+
+/// The settings as the tray program has them after its start: loaded, with folder defaults
+/// and the default drive list. Where drive letters are mapped by hand there is no tray
+/// program; the Run value then names this program.
+CSettings LoadSettings(IPlatform& platform);
 
 /// Writes "blankwright: message" to standard error.
 void PrintError(const std::string& message);

@@ -1,4 +1,6 @@
 #include "cli/Commands.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
 
 #include <cctype>
 #include <cstdio>
@@ -21,6 +23,14 @@ bool ParseDriveLetter(const std::string& text, char& letter) {
     return false;
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
   return true;
+}
+
+CSettings LoadSettings(IPlatform& platform) {
+  CSettings settings;
+  if (platform.DriveMap())
+    settings.StartupProgram = platform.System().GetProgramFolder() + "blankwright";
+  settings.Load(platform);
+  return settings;
 }
 
 void PrintError(const std::string& message) {

@@ -37,17 +37,6 @@ bool AllDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The settings as the tray program has them after its start: loaded, with folder defaults and
-// the default drive list. Where drive letters are mapped by hand there is no tray program; the
-// Run value then names this program.
-CSettings LoadSettings(IPlatform& platform) {
-  CSettings settings;
-  if (platform.DriveMap())
-    settings.StartupProgram = platform.System().GetProgramFolder() + "blankwright";
-  settings.Load(platform);
-  return settings;
-}
-
 int SaveSettings(IPlatform& platform, CSettings& settings) {
   if (settings.Save(platform))
     return kExitOk;

@@ -13,6 +13,7 @@ const Command* const kCommands[] = {
     &bw::cli::kConfigCommand,
     &bw::cli::kDriveCommand,
     &bw::cli::kInfoCommand,
+    &bw::cli::kCleanCommand,
 };
 
 void PrintUsage(std::FILE* out) {

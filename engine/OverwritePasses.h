@@ -10,7 +10,9 @@
 namespace bw {
 
 /// The byte pass (numbered from 1) writes: 0x00 on odd passes, 0xFF on even ones.
-constexpr uint8_t PassByte(uint32_t pass) { return pass % 2 == 1 ? 0x00 : 0xFF; }
+constexpr uint8_t PassByte(uint32_t pass) {
+  return pass % 2 == 1 ? 0x00 : 0xFF;
+}
 
 /// "Pass %d of %d overwrite" for a count of 1, "Pass %d of %d overwrites" otherwise.
 std::string PassText(uint32_t pass, uint32_t count);

@@ -9,11 +9,15 @@ namespace {
 
 volatile std::sig_atomic_t gInterrupts = 0;
 
-extern "C" void OnInterrupt(int) { gInterrupts = gInterrupts + 1; }
+extern "C" void OnInterrupt(int) {
+  gInterrupts = gInterrupts + 1;
+}
 
 } // namespace
 
-bool CPosixConsole::IsInteractive() { return ::isatty(0) && ::isatty(2); }
+bool CPosixConsole::IsInteractive() {
+  return ::isatty(0) && ::isatty(2);
+}
 
 bool CPosixConsole::ReadLine(std::string& line) {
   if (!std::getline(std::cin, line))
@@ -24,7 +28,7 @@ bool CPosixConsole::ReadLine(std::string& line) {
 }
 
 void CPosixConsole::CatchInterrupt() {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0; // no SA_RESTART: a read waiting for an answer returns

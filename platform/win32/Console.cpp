@@ -19,7 +19,9 @@ BOOL WINAPI OnConsoleControl(DWORD type) noexcept {
 
 } // namespace
 
-bool CWin32Console::IsInteractive() { return _isatty(0) && _isatty(2); }
+bool CWin32Console::IsInteractive() {
+  return _isatty(0) && _isatty(2);
+}
 
 bool CWin32Console::ReadLine(std::string& line) {
   if (!std::getline(std::cin, line))
@@ -29,7 +31,9 @@ bool CWin32Console::ReadLine(std::string& line) {
   return true;
 }
 
-void CWin32Console::CatchInterrupt() { ::SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+void CWin32Console::CatchInterrupt() {
+  ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
 
 bool CWin32Console::TakeInterrupt() {
   int pending = gInterrupts.load();

@@ -6,7 +6,9 @@ namespace bw {
 namespace {
 
 // A fixed-pitch font: every character is 6 pixels wide.
-int Fixed6(const std::string& text) { return static_cast<int>(text.size()) * 6; }
+int Fixed6(const std::string& text) {
+  return static_cast<int>(text.size()) * 6;
+}
 
 TEST(PathShorteningTest, ShortensFromTheFrontOfTheRemainder) {
   struct Case {
@@ -15,7 +17,8 @@ TEST(PathShorteningTest, ShortensFromTheFrontOfTheRemainder) {
     const char* Expected;
   };
   const Case cases[] = {
-      {"c:\\documents\\reports\\2024\\summary.txt", 40 * 6, "c:\\documents\\reports\\2024\\summary.txt"},
+      {"c:\\documents\\reports\\2024\\summary.txt", 40 * 6,
+       "c:\\documents\\reports\\2024\\summary.txt"},
       {"c:\\documents\\reports\\2024\\summary.txt", 28 * 6, "c:\\...ports\\2024\\summary.txt"},
       {"\\\\server\\share\\folder\\file.txt", 20 * 6, "\\\\server\\...file.txt"},
       {"", 0, ""},

@@ -1,0 +1,116 @@
+// blankwright clean X: [Y: ...] — runs the cleaning job on drives with a terminal view.
+#include "cli/Commands.h"
+#include "cli/TerminalCleaningView.h"
+#include "cli/TerminalPrompt.h"
+#include "engine/CleaningJob.h"
+#include "engine/LeftoverCleanup.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
+
+#include <cstdio>
+#include <map>
+
+namespace bw::cli {
+namespace {
+
+const std::map<std::string, JobMode> kModes = {
+    {"interactive", JobMode::Interactive},
+    {"scheduled", JobMode::Scheduled},
+    {"shutdown", JobMode::Shutdown},
+    {"logoff", JobMode::Logoff},
+};
+
+int Usage() {
+  PrintError("usage: blankwright clean X: [Y: ...] [--mode interactive|scheduled|shutdown|logoff] "
+             "[--yes|--no]");
+  return kExitFailure;
+}
+
+int RunClean(IPlatform& platform, const Arguments& arguments) {
+  std::string drives;
+  JobMode mode = JobMode::Interactive;
+  bool yes = false, no = false;
+  CCleaningJob::Phases phases;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    char letter;
+    if (a == "--mode" && i + 1 < arguments.size()) {
+      auto it = kModes.find(arguments[++i]);
+      if (it == kModes.end())
+        return Usage();
+      mode = it->second;
+    } else if (a == "--yes") {
+      yes = true;
+    } else if (a == "--no") {
+      no = true;
+    } else if (a == "--no-slack") {
+      phases.Slack = false;
+    } else if (a == "--no-names") {
+      phases.Names = false;
+    } else if (ParseDriveLetter(a, letter)) {
+      if (drives.find(letter) != std::string::npos)
+        continue; // each drive once
+      drives += drives.empty() ? "" : ", ";
+      drives += letter;
+      drives += ':';
+    } else {
+      PrintError("clean: unknown argument " + a);
+      return Usage();
+    }
+  }
+  if (drives.empty() || (yes && no))
+    return Usage();
+
+  CSettings settings = LoadSettings(platform);
+  CTerminalPrompt prompt(platform.Console(), ChoosePromptMode(platform.Console(), yes, no));
+  platform.SetMessageBoxHandler(&prompt);
+  platform.Console().CatchInterrupt();
+  CleanUpLeftovers(platform, settings);
+
+  CTerminalCleaningView view(platform.Console(), prompt);
+  CWipeMarker wipeMarker;
+  CCleaningJob job(platform, settings, view, wipeMarker, mode, drives, mode == JobMode::Logoff);
+  job.SetPhases(phases);
+  view.Attach(&job);
+  job.Run();
+  view.Attach(nullptr);
+  settings.Save(platform);
+  platform.SetMessageBoxHandler(nullptr);
+
+  if (mode == JobMode::Shutdown || mode == JobMode::Logoff)
+    std::printf("Drives cleaned: %s\nDrives not cleaned: %s\n", job.GetCleanedList().c_str(),
+                job.GetNotCleanedList().c_str());
+  size_t requested = (drives.size() + 2) / 4;
+  size_t cleaned = job.GetCleanedList().size() / 4;
+  return job.GetNotCleanedList().empty() && cleaned == requested ? kExitOk : kExitIncomplete;
+}
+
+} // namespace
+
+const Command kCleanCommand = {
+    "clean",
+    "clean drives: temp folders, Recycle Bin, slack, free space, deleted names",
+    "usage: blankwright clean X: [Y: ...] [--mode MODE] [--yes|--no]\n"
+    "\n"
+    "Cleans each drive in turn: empties the temp and spool folders (once, when their drive is\n"
+    "in the list and the settings say so) and the drive's Recycle Bin, overwrites the slack of\n"
+    "every file, overwrites all free space OverwriteCount times, and overwrites the names of\n"
+    "deleted files on FAT drives, as 'blankwright config show' has them.\n"
+    "\n"
+    "  --mode interactive|scheduled|shutdown|logoff\n"
+    "            the job mode (default interactive: access failures ask Retry/Cancel; the\n"
+    "            others record the drive as not cleaned and go on; shutdown and logoff show no\n"
+    "            report)\n"
+    "  --yes     answer questions without a terminal: yes, but never retry unattended\n"
+    "  --no      answer every question no / cancel\n"
+    "  --no-slack, --no-names\n"
+    "            leave out the slack or deleted-name phase (for testing)\n"
+    "\n"
+    "Ctrl-C asks \"Are you sure you want to quit cleaning?\" (without a terminal it stops at\n"
+    "once). Leftovers of an interrupted cleaning are removed first. The last-cleaned dates are\n"
+    "saved afterwards. Exit status: 0 when every drive was cleaned, 1 when some were not, 2 on\n"
+    "usage errors.\n",
+    RunClean,
+};
+
+} // namespace bw::cli

@@ -1,0 +1,149 @@
+// CCleaningJob: takes a list of drives through the fixed order of cleaning phases.
+//
+// The job runs on the user-interface thread inside its progress view and pumps one message
+// between small units of work; Cancel and close only set the drive status, which every phase
+// tests right after pumping. Per drive: pre-check, volume reading, free-space measurement,
+// cluster size, QUICK date, Recycle Bin, slack space, free space, names, bookkeeping. The temp
+// and spool folders are emptied once, before the first drive.
+#pragma once
+
+#include "engine/CleaningView.h"
+#include "engine/OverwritePasses.h"
+#include "engine/WipeMarker.h"
+#include "engine/volume/VolumeInfo.h"
+#include "platform/PathRules.h"
+#include "platform/Platform.h"
+
+#include <optional>
+#include <string>
+
+namespace bw {
+
+class CSettings;
+
+enum class JobMode : int {
+  Interactive = 1, ///< after "Close All Programs": access failures ask Retry/Cancel
+  Scheduled = 2,
+  Shutdown = 3,
+  Logoff = 4,
+};
+
+enum class DriveStatus : int {
+  Ok = 0,
+  Aborted = 1,
+  OutOfMemory = 2,
+  WriteProtected = 3,
+  NotAccessible = 4,
+};
+
+/// The current-directory buffer of the walks.
+constexpr size_t kCurrentDirectorySize = 256;
+
+class CCleaningJob {
+public:
+  CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
+               CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
+               bool logOffCleaning = false);
+
+  /// The phases that later drives run; tests switch the slow ones off.
+  struct Phases {
+    bool Slack = true;
+    bool Names = true;
+  };
+  void SetPhases(const Phases& phases) { _phases = phases; }
+
+  /// Runs the whole job and closes the view at its end.
+  void Run();
+
+  /// The Cancel button and Enter: asks "Are you sure you want to quit cleaning?".
+  void OnCancel();
+  /// Closing the dialog: stops the job without asking.
+  void OnClose();
+
+  DriveStatus GetDriveStatus() const { return _driveStatus; }
+  /// Drives formatted "%c:, " each, in the order they were finished.
+  const std::string& GetCleanedList() const { return _cleanedList; }
+  const std::string& GetNotCleanedList() const { return _notCleanedList; }
+
+  // Phases, public so that each can be driven on its own in tests.
+  bool PreCheckDrive(char letter);
+  void EmptyTempFolder();
+  void EmptySpoolFolder();
+  void EmptyRecycleBin(char letter);
+  void WipeFreeSpace(char letter);
+  void CleanSlack(char letter);
+  void CleanDriveNames(char letter);
+
+  uint32_t GetClusterSize() const { return _clusterSize; }
+  void SetClusterSize(uint32_t bytes) { _clusterSize = bytes; }
+  uint16_t GetOsFamily() const { return _osFamily; }
+
+private:
+  void CleanDrive(char letter);
+  void FinishDrive(char letter);
+  void ShowReport();
+
+  // Shared helpers of the phases.
+  void Pump();
+  bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
+  void SetProcess(const std::string& text);
+  void SetDetail(const std::string& text);
+  void ShowPathDetail(const std::string& path);
+  void SetBar(int percent);
+  void AdvanceProgress();
+  int AskMessage(const std::string& text, const std::string& caption, uint32_t style);
+  void DismissDiskSpaceNotices();
+  void SaveCurrentFolder(const std::string& folder);
+  bool MemoryError();
+  /// The current directory joined with name, or nothing when it would exceed kMaxPath.
+  std::optional<std::string> FullPath(const std::string& name);
+  uint32_t PassCount() const;
+
+  // Folder emptying.
+  bool EmptyFolder(const std::string& folder, const std::string& failureText,
+                   const std::string& processText);
+  void DeleteWalk(int depth);
+
+  // Free-space wiping.
+  std::string WipeFileName(char letter, uint32_t number) const;
+  void DeleteWipeFiles(char letter, uint32_t last);
+  bool WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  bool WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  void WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  void CountWrite();
+
+  IPlatform& _platform;
+  CSettings& _settings;
+  ICleaningView& _view;
+  CWipeMarker& _wipeMarker;
+  Phases _phases;
+
+  // The job's state, as its dialog holds it.
+  JobMode _mode;
+  DriveStatus _driveStatus = DriveStatus::Ok;
+  std::string _driveListText;
+  std::string _processText;
+  std::string _detailText;
+  uint16_t _osFamily = 0;
+  bool _rawAccess = true;
+  bool _logOffCleaning;
+  CVolumeInfo _volume;
+  uint32_t _clusterSize = 32768;
+  uint64_t _freeBytes = 0;
+  float _progressStep = 0;
+  float _progressValue = 0;
+  std::optional<FileTime> _quickDate; ///< 00:00:00 local of the drive's last cleaning
+  std::string _currentPath;
+  FindData _findRecord;
+  // Slack counters: mode (0 counting, 1 cleaning), folders counted, files to clean, cleaned.
+  int _slackMode = 0;
+  int _foldersCounted = 0;
+  int _filesToClean = 0;
+  int _filesCleaned = 0;
+  bool _slackRan = false;
+  uint32_t _writeCounter = 1; ///< writes since the notices were last dismissed
+  std::string _cleanedList;
+  std::string _notCleanedList;
+};
+
+} // namespace bw

@@ -1,0 +1,185 @@
+// Free-space wiping: the drive is filled with temporary files through the ordinary file system,
+// once per pass, and the files are deleted again after each pass and on every way out.
+//
+// Per pass: bulk files of 1 GiB while whole gigabytes are free, a remainder file for what is
+// left, and a final file written one cluster at a time to take the last clusters a larger
+// write cannot. Short writes are the expected end of filling.
+#include "engine/CleaningJob.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bw {
+namespace {
+
+constexpr uint32_t kWriteUnit = 262144;        // 256 KiB: the pump runs between units
+constexpr uint64_t kBulkFileSize = 1073741824; // 1 GiB keeps the number of files small
+constexpr uint32_t kDismissEvery = 20;         // writes between notice dismissals
+constexpr uint32_t kRemainderShortWrites = 3;  // consecutive short writes that end a file
+constexpr uint32_t kFinalShortWrites = 4;
+constexpr uint32_t kFinalShortWriteWait = 2000; // ms, once, to let the system settle
+
+constexpr uint32_t kWipeFileFlags = kFileFlagWriteThrough | kFileAttributeSystem;
+
+} // namespace
+
+std::string CCleaningJob::WipeFileName(char letter, uint32_t number) const {
+  char name[64];
+  std::snprintf(name, sizeof(name), "%c:\\BlankwrightTMP%u.gf", letter, number);
+  return name;
+}
+
+void CCleaningJob::DeleteWipeFiles(char letter, uint32_t last) {
+  for (uint32_t n = 1; n <= last; ++n)
+    _platform.Files().DeleteFile(WipeFileName(letter, n));
+}
+
+void CCleaningJob::CountWrite() {
+  if (++_writeCounter >= kDismissEvery) {
+    DismissDiskSpaceNotices();
+    _writeCounter = 0;
+  }
+}
+
+void CCleaningJob::WipeFreeSpace(char letter) {
+  CPassBuffers buffers;
+  if (!buffers.Allocate(kWriteUnit)) {
+    MemoryError();
+    return;
+  }
+  uint32_t passes = PassCount();
+  uint32_t lastFile = 2; // files 1 .. r + 2 of the last pass measured
+  _writeCounter = 1;
+  for (uint32_t pass = 1; pass <= passes && !Stopped(); ++pass) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "Cleaning free space on drive %c:", letter);
+    SetProcess(text);
+    SetDetail(PassText(pass, passes));
+    Pump();
+    if (Stopped())
+      break;
+
+    _freeBytes = GetFreeBytes(_platform, letter, _osFamily);
+    if (_freeBytes == 0)
+      break;
+    // Less than one unit free leaves no whole unit to count: the bar then jumps to the end.
+    uint64_t units = _freeBytes / kWriteUnit;
+    _progressStep = units ? 100.0f / static_cast<float>(units) : 100.0f;
+    _progressValue = 0;
+    SetBar(0);
+    uint64_t bulkFiles = _freeBytes / kBulkFileSize;
+    // A failed measurement (all ones) must not make the file numbers wrap.
+    bulkFiles = std::min<uint64_t>(bulkFiles, 1u << 20);
+    uint32_t r = static_cast<uint32_t>(bulkFiles);
+    lastFile = r + 2;
+
+    for (uint32_t n = 1; n <= r && !Stopped(); ++n)
+      if (!WriteBulkFile(letter, n, buffers, pass))
+        break;
+    if (Stopped())
+      break;
+    if (!WriteRemainderFile(letter, r + 1, buffers, pass) || Stopped())
+      break;
+    WriteFinalFillFile(letter, r + 2, buffers, pass);
+    DeleteWipeFiles(letter, r + 2);
+  }
+  DeleteWipeFiles(letter, lastFile);
+  buffers.Free();
+  _wipeMarker.Flag = true;
+  _wipeMarker.Time = _platform.System().GetLocalTime();
+  if (!Stopped())
+    SetBar(100);
+}
+
+bool CCleaningJob::WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                                 uint32_t pass) {
+  IFileSystem& files = _platform.Files();
+  auto file = files.CreateFile(WipeFileName(letter, number), kGenericWrite, 0, kCreateAlways,
+                               kWipeFileFlags);
+  if (!file)
+    return false;
+  if (_osFamily == kOsFamilyNt)
+    file->SetCompressionNone();
+  uint64_t remaining = kBulkFileSize;
+  while (remaining > 0) {
+    uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
+    uint32_t written = 0;
+    file->Write(buffers.ForPass(pass), unit, written);
+    if (written < unit)
+      break; // the drive is full sooner than measured
+    remaining -= unit;
+    AdvanceProgress();
+    Pump();
+    if (Stopped())
+      break;
+    CountWrite();
+  }
+  file->Flush();
+  file->Close();
+  return true;
+}
+
+bool CCleaningJob::WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                                      uint32_t pass) {
+  uint64_t remaining = GetFreeBytes(_platform, letter, _osFamily);
+  if (remaining == 0)
+    return true;
+  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
+                                           kCreateAlways, kWipeFileFlags);
+  if (!file)
+    return false;
+  if (_osFamily == kOsFamilyNt)
+    file->SetCompressionNone();
+  uint32_t shortWrites = 0;
+  while (remaining > 0 && shortWrites < kRemainderShortWrites) {
+    uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
+    uint32_t written = 0;
+    file->Write(buffers.ForPass(pass), unit, written);
+    remaining -= written;
+    if (written == unit) {
+      shortWrites = 0;
+      AdvanceProgress();
+    } else {
+      ++shortWrites;
+    }
+    Pump();
+    if (Stopped())
+      break;
+    CountWrite();
+  }
+  file->Flush();
+  file->Close();
+  return true;
+}
+
+void CCleaningJob::WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                                      uint32_t pass) {
+  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
+                                           kCreateAlways, kWipeFileFlags);
+  if (!file)
+    return;
+  if (_osFamily == kOsFamilyNt)
+    file->SetCompressionNone();
+  // One cluster per write; the cluster size was checked to be a nonzero multiple of 512.
+  uint32_t unit = std::min<uint32_t>(std::max<uint32_t>(_clusterSize, 512), kWriteUnit);
+  uint32_t shortWrites = 0;
+  while (shortWrites < kFinalShortWrites) {
+    uint32_t written = 0;
+    file->Write(buffers.ForPass(pass), unit, written);
+    if (written == unit) {
+      shortWrites = 0;
+    } else {
+      if (shortWrites == 2)
+        _platform.System().Sleep(kFinalShortWriteWait);
+      ++shortWrites;
+    }
+    Pump();
+    if (Stopped())
+      break;
+  }
+  file->Flush();
+  file->Close();
+}
+
+} // namespace bw

@@ -1,0 +1,25 @@
+// The tidying the tray program does at every start, and the command line before every job:
+// files that an interrupted cleaning or a boot-time swap-file cleaning left behind.
+#pragma once
+
+#include <string>
+
+namespace bw {
+
+class IPlatform;
+class CSettings;
+
+/// Removes the boot files and the swap cleaner's fill files on the swap drive, then the
+/// temporary files of an interrupted cleaning in the folder CURRENTDRIVE names (asking
+/// Retry/Cancel through the platform's message box while that drive cannot be reached) and
+/// empties CURRENTDRIVE.
+void CleanUpLeftovers(IPlatform& platform, const CSettings& settings);
+
+/// True for the names Blankwright gives its own temporary ".~BW" files: the filler files of
+/// name cleaning ("1Blankwr.~BW", "12BlankwrightBlankw.~BW" ...) and "BlankwrightTMPa.~BW".
+bool IsBlankwrightTemporaryName(const std::string& name);
+
+/// True for the free-space wipe's files "BlankwrightTMP<n>.gf".
+bool IsWipeFileName(const std::string& name);
+
+} // namespace bw

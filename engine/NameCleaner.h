@@ -1,0 +1,53 @@
+// Deleted-name cleaning of FAT folders, shared by the cleaning job and the file zap.
+//
+// A deleted file keeps its 32-byte directory entries with only the first byte changed, so its
+// name can still be read. The cleaner reads a folder's raw directory data, finds each run of
+// deleted entries and creates files through the ordinary file system whose names take exactly
+// as many entries as the run has, so that the file system puts them into those slots; then it
+// deletes them again. Nothing is written to the disk directly.
+#pragma once
+
+#include "engine/volume/VolumeInfo.h"
+
+#include <string>
+#include <vector>
+
+namespace bw {
+
+class IPlatform;
+
+/// What the job or zap running a name cleaning lends it.
+class INameCleaningHost {
+public:
+  virtual ~INameCleaningHost() = default;
+  /// Handles one waiting message (the job's or dialog's pump).
+  virtual void Pump() = 0;
+  /// True once the user stopped the job.
+  virtual bool Cancelled() = 0;
+  /// Closes the system's low-disk-space notices (the cleaning job only).
+  virtual void DismissNotices() {}
+};
+
+class CNameCleaner {
+public:
+  /// volume is the opened record of the drive whose folders are cleaned.
+  CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
+
+  /// Reads the root directory of the volume, by its file-system type. False when there is
+  /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format"), or a root
+  /// that cannot be read.
+  bool LoadRoot();
+
+  /// Cleans the deleted entries of one folder: "X:\" for the root, else "X:\a\b". True when
+  /// the folder's directory data was found and scanned. LoadRoot must have succeeded.
+  bool CleanDirectoryNames(const std::string& folder);
+
+private:
+  IPlatform& _platform;
+  CVolumeInfo& _volume;
+  INameCleaningHost& _host;
+  std::vector<uint8_t> _root;
+  bool _rootLoaded = false;
+};
+
+} // namespace bw

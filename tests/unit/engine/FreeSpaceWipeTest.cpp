@@ -1,0 +1,177 @@
+#include "engine/CleaningJob.h"
+#include "platform/memory/MemoryPlatform.h"
+#include "settings/Settings.h"
+#include "tests/unit/engine/RecordingCleaningView.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace bw {
+namespace {
+
+using memory::CMemoryPlatform;
+using memory::WriteRecord;
+using test::CRecordingCleaningView;
+
+constexpr uint64_t kMiB = 1024 * 1024;
+constexpr uint64_t kGiB = 1024 * kMiB;
+
+class FreeSpaceWipeTest : public ::testing::Test {
+protected:
+  void SetUp() override { Use(3 * kMiB); }
+
+  void Use(uint64_t freeBytes, uint32_t passes = 1) {
+    platform = std::make_unique<CMemoryPlatform>();
+    platform->FilesFake.AddVolume('C', freeBytes, 4096);
+    platform->DrivesFake.Drives['C'].Type = DriveType::Fixed;
+    settings.OverwriteCount = static_cast<int32_t>(passes);
+    view = CRecordingCleaningView();
+    job = std::make_unique<CCleaningJob>(*platform, settings, view, marker, JobMode::Interactive,
+                                         "C:");
+    job->SetClusterSize(4096);
+  }
+
+  // Bytes written to each wipe file, over all passes.
+  std::map<std::string, uint64_t> WrittenPerFile() {
+    std::map<std::string, uint64_t> sizes;
+    for (const WriteRecord& w : platform->FilesFake.Writes)
+      sizes[w.Path] += w.Written;
+    return sizes;
+  }
+
+  std::vector<std::string> Created() {
+    std::vector<std::string> paths;
+    for (const auto& c : platform->FilesFake.Creates)
+      paths.push_back(c.Path);
+    return paths;
+  }
+
+  bool AnyWipeFileLeft() {
+    for (const std::string& name : platform->FilesFake.Names("C:\\"))
+      if (name.rfind("BlankwrightTMP", 0) == 0)
+        return true;
+    return false;
+  }
+
+  std::unique_ptr<CMemoryPlatform> platform;
+  CSettings settings;
+  CRecordingCleaningView view;
+  CWipeMarker marker;
+  std::unique_ptr<CCleaningJob> job;
+};
+
+TEST_F(FreeSpaceWipeTest, FilesAndSizesFollowTheFreeSpace) {
+  // Less than 1 GiB: file 1 is the remainder and file 2 the final fill.
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(Created(),
+            (std::vector<std::string>{"C:\\BlankwrightTMP1.gf", "C:\\BlankwrightTMP2.gf"}));
+  EXPECT_EQ(WrittenPerFile()["C:\\BlankwrightTMP1.gf"], 3 * kMiB);
+  EXPECT_EQ(WrittenPerFile()["C:\\BlankwrightTMP2.gf"], 0u);
+  EXPECT_FALSE(AnyWipeFileLeft());
+  EXPECT_EQ(platform->FilesFake.Volume('C')->FreeBytes, 3 * kMiB) << "all freed again";
+  EXPECT_EQ(view.Progress, 100);
+  EXPECT_TRUE(marker.Flag);
+  const auto& create = platform->FilesFake.Creates[0];
+  EXPECT_EQ(create.Access, kGenericWrite);
+  EXPECT_EQ(create.ShareMode, 0u);
+  EXPECT_EQ(create.Disposition, kCreateAlways);
+  EXPECT_EQ(create.FlagsAndAttributes, kFileFlagWriteThrough | kFileAttributeSystem);
+  EXPECT_EQ(platform->FilesFake.CompressionSets.size(), 2u) << "NT family";
+
+  // Several GiB: whole gigabytes in bulk files first.
+  Use(2 * kGiB + 512 * kMiB);
+  job->WipeFreeSpace('C');
+  auto sizes = WrittenPerFile();
+  EXPECT_EQ(Created().size(), 4u);
+  EXPECT_EQ(sizes["C:\\BlankwrightTMP1.gf"], kGiB);
+  EXPECT_EQ(sizes["C:\\BlankwrightTMP2.gf"], kGiB);
+  EXPECT_EQ(sizes["C:\\BlankwrightTMP3.gf"], 512 * kMiB);
+  EXPECT_EQ(sizes["C:\\BlankwrightTMP4.gf"], 0u);
+  EXPECT_FALSE(AnyWipeFileLeft());
+
+  // Nothing free: no file at all.
+  Use(0);
+  job->WipeFreeSpace('C');
+  EXPECT_TRUE(Created().empty());
+}
+
+TEST_F(FreeSpaceWipeTest, ShortWritesEndEachFile) {
+  // The system claims 1.5 GiB but only 10 MiB can be written.
+  Use(10 * kMiB);
+  platform->DrivesFake.Drives['C'].FreeBytes = kGiB + 512 * kMiB;
+  job->WipeFreeSpace('C');
+  std::map<std::string, int> writes;
+  for (const WriteRecord& w : platform->FilesFake.Writes)
+    ++writes[w.Path];
+  EXPECT_EQ(writes["C:\\BlankwrightTMP1.gf"], 41) << "the bulk file stops at its short write";
+  EXPECT_EQ(writes["C:\\BlankwrightTMP2.gf"], 3) << "three short writes end the remainder";
+  EXPECT_EQ(writes["C:\\BlankwrightTMP3.gf"], 4) << "four end the final fill";
+  EXPECT_EQ(platform->SystemFake.SleptMilliseconds, 2000u) << "one wait, at the third";
+  EXPECT_FALSE(AnyWipeFileLeft());
+}
+
+TEST_F(FreeSpaceWipeTest, FinalFillTakesTheLastClusters) {
+  // A budget that is not a whole number of write units leaves clusters for the final file.
+  Use(3 * kMiB + 3 * 4096);
+  platform->DrivesFake.Drives['C'].FreeBytes = 3 * kMiB; // measured low
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(WrittenPerFile()["C:\\BlankwrightTMP2.gf"], 3u * 4096);
+}
+
+TEST_F(FreeSpaceWipeTest, NoticesAreDismissedEveryTwentyWrites) {
+  Use(10 * kMiB); // 40 unit writes
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(platform->DesktopFake.CloseLowSpaceWarningCalls, 2);
+  EXPECT_EQ(platform->DesktopFake.PressWaitButtonCalls, 2);
+}
+
+TEST_F(FreeSpaceWipeTest, PassesAlternateZerosAndOnes) {
+  struct Case {
+    uint32_t Passes;
+    std::vector<int> Fills;
+  };
+  const Case cases[] = {{1, {0x00}}, {2, {0x00, 0xFF}}, {3, {0x00, 0xFF, 0x00}}, {0, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Passes);
+    Use(kMiB, c.Passes);
+    job->WipeFreeSpace('C');
+    std::vector<int> fills;
+    for (const WriteRecord& w : platform->FilesFake.Writes)
+      if (w.Offset == 0 && w.Path == "C:\\BlankwrightTMP1.gf")
+        fills.push_back(w.Fill);
+    EXPECT_EQ(fills, c.Fills);
+    for (const WriteRecord& w : platform->FilesFake.Writes)
+      EXPECT_NE(w.Fill, -1) << "every unit is one pattern";
+    if (c.Passes > 1)
+      EXPECT_EQ(view.Details.back(), "Pass " + std::to_string(c.Passes) + " of " +
+                                         std::to_string(c.Passes) + " overwrites");
+  }
+  Use(kMiB, 1);
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(view.Details.back(), "Pass 1 of 1 overwrite");
+}
+
+TEST_F(FreeSpaceWipeTest, CancelAtAnyWriteLeavesNoWipeFile) {
+  Use(3 * kMiB, 2);
+  job->WipeFreeSpace('C');
+  size_t total = platform->FilesFake.Writes.size();
+  ASSERT_GT(total, 20u);
+  for (size_t at = 1; at <= total; ++at) {
+    SCOPED_TRACE(at);
+    Use(3 * kMiB, 2);
+    size_t seen = 0;
+    platform->FilesFake.OnWrite = [&](const WriteRecord&) {
+      if (++seen == at)
+        job->OnClose();
+    };
+    job->WipeFreeSpace('C');
+    EXPECT_FALSE(AnyWipeFileLeft());
+    EXPECT_EQ(platform->FilesFake.Volume('C')->FreeBytes, 3 * kMiB);
+    EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Aborted);
+    if (at < 11) // before the first pass's last unit, which reaches 100 by itself
+      EXPECT_LT(view.Progress, 100) << "the bar stays where it was";
+  }
+}
+
+} // namespace
+} // namespace bw
