@@ -26,6 +26,7 @@ constexpr int kExitFailure = 2;
 
 extern const Command kDriveCommand;
 extern const Command kInfoCommand;
+extern const Command kScanCommand;
 
 /// True when arguments ask for help ("--help" or "-h" anywhere).
 bool WantsHelp(const Arguments& arguments);

@@ -12,6 +12,7 @@ using bw::cli::Command;
 const Command* const kCommands[] = {
     &bw::cli::kDriveCommand,
     &bw::cli::kInfoCommand,
+    &bw::cli::kScanCommand,
 };
 
 void PrintUsage(std::FILE* out) {

@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "platform/VolumeBitmap.h"
 
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ public:
   virtual IDrives& Drives() = 0;
   virtual IFileSystem& Files() = 0;
   virtual IDesktop& Desktop() = 0;
+  /// The allocation-bitmap query of NTFS volumes.
+  virtual IVolumeBitmap& VolumeBitmap() = 0;
 
   /// The drive map where letters are configured by hand (posix); null where the system has
   /// drive letters of its own.

@@ -8,12 +8,14 @@ namespace {
 class CPosixPlatform final : public IPlatform {
 public:
   CPosixPlatform()
-      : _table(_mapFile), _drives(_table), _files(_table), _liveMap(_mapFile, _table, _drives) {}
+      : _table(_mapFile), _drives(_table), _files(_table), _volumeBitmap(_table),
+        _liveMap(_mapFile, _table, _drives) {}
 
   ISystem& System() override { return _system; }
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -26,6 +28,7 @@ private:
   CPosixSystem _system;
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
+  CPosixVolumeBitmap _volumeBitmap;
   CLiveDriveMap _liveMap;
   CStderrMessageBox _messageBox;
 };
