@@ -1,6 +1,6 @@
-#include "platform/win32/VolumeBitmap.h"
-
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/Win32.h"
+#include "platform/win32/Win32Platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,29 +19,26 @@ struct IoStatusBlock {
 
 class CWin32BitmapHandle final : public IVolumeBitmapHandle {
 public:
-  CWin32BitmapHandle(HANDLE volume, CWin32VolumeBitmap::ControlFunction control)
-      : _volume(volume), _control(control) {}
-  ~CWin32BitmapHandle() override { CloseHandle(_volume); }
-  CWin32BitmapHandle(const CWin32BitmapHandle&) = delete;
-  CWin32BitmapHandle& operator=(const CWin32BitmapHandle&) = delete;
+  CWin32BitmapHandle(ScopedKernelHandle volume, CWin32VolumeBitmap::ControlFunction control)
+      : _volume(std::move(volume)), _control(control) {}
 
   uint32_t GetBitmap(uint64_t startingCluster, uint8_t* buffer) override {
     // The input and the status block belong to the handle: a pending query writes them later.
     _startingCluster = static_cast<LONGLONG>(startingCluster);
     std::memset(&_io, 0, sizeof(_io));
-    LONG status =
-        _control(_volume, nullptr, nullptr, nullptr, &_io, kFsctlGetVolumeBitmap, &_startingCluster,
-                 sizeof(_startingCluster), buffer, static_cast<ULONG>(kVolumeBitmapBufferSize));
+    LONG status = _control(_volume.Get(), nullptr, nullptr, nullptr, &_io, kFsctlGetVolumeBitmap,
+                           &_startingCluster, sizeof(_startingCluster), buffer,
+                           static_cast<ULONG>(kVolumeBitmapBufferSize));
     return static_cast<uint32_t>(status);
   }
 
   uint32_t WaitForBitmap() override {
-    WaitForSingleObject(_volume, INFINITE);
+    WaitForSingleObject(_volume.Get(), INFINITE);
     return static_cast<uint32_t>(_io.Status);
   }
 
 private:
-  HANDLE _volume;
+  ScopedKernelHandle _volume;
   CWin32VolumeBitmap::ControlFunction _control;
   LONGLONG _startingCluster = 0;
   IoStatusBlock _io{};
@@ -67,11 +64,11 @@ std::unique_ptr<IVolumeBitmapHandle> CWin32VolumeBitmap::OpenVolume(char letter)
     return nullptr;
   char name[] = "\\\\.\\a:";
   name[4] = letter;
-  HANDLE volume = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (volume == nullptr || volume == INVALID_HANDLE_VALUE)
+  ScopedKernelHandle volume(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!volume)
     return nullptr;
-  return std::make_unique<CWin32BitmapHandle>(volume, _control);
+  return std::make_unique<CWin32BitmapHandle>(std::move(volume), _control);
 }
 
 } // namespace bw::win32

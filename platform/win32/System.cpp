@@ -1,0 +1,173 @@
+#include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace bw::win32 {
+namespace {
+
+// The folder queries of this system use 256-byte buffers; a longer path is refused rather than
+// cut.
+constexpr DWORD kFolderBufferSize = 256;
+
+LocalTime FromSystemTime(const SYSTEMTIME& st) {
+  LocalTime t;
+  t.Year = st.wYear;
+  t.Month = st.wMonth;
+  t.DayOfWeek = st.wDayOfWeek;
+  t.Day = st.wDay;
+  t.Hour = st.wHour;
+  t.Minute = st.wMinute;
+  t.Second = st.wSecond;
+  t.Milliseconds = st.wMilliseconds;
+  return t;
+}
+
+bool InRange(int value, int low, int high) {
+  return value >= low && value <= high;
+}
+
+bool ToSystemTime(const LocalTime& t, SYSTEMTIME& st) {
+  // SYSTEMTIME holds 16-bit fields: anything out of range would wrap into a valid-looking date.
+  if (!InRange(t.Year, 1601, 30827) || !InRange(t.Month, 1, 12) || !InRange(t.Day, 1, 31) ||
+      !InRange(t.Hour, 0, 23) || !InRange(t.Minute, 0, 59) || !InRange(t.Second, 0, 59) ||
+      !InRange(t.Milliseconds, 0, 999))
+    return false;
+  st = SYSTEMTIME{};
+  st.wYear = static_cast<WORD>(t.Year);
+  st.wMonth = static_cast<WORD>(t.Month);
+  st.wDay = static_cast<WORD>(t.Day);
+  st.wHour = static_cast<WORD>(t.Hour);
+  st.wMinute = static_cast<WORD>(t.Minute);
+  st.wSecond = static_cast<WORD>(t.Second);
+  st.wMilliseconds = static_cast<WORD>(t.Milliseconds);
+  return true;
+}
+
+// One argument as the C runtime's command-line parser reads it back: quoted when it holds a
+// blank or a quote (or is empty), with backslashes doubled only where they precede a quote.
+void AppendQuoted(std::string& line, const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
+    line += argument;
+    return;
+  }
+  line += '"';
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"')
+      line.append(backslashes * 2 + 1, '\\');
+    else
+      line.append(backslashes, '\\');
+    backslashes = 0;
+    line += c;
+  }
+  line.append(backslashes * 2, '\\');
+  line += '"';
+}
+
+} // namespace
+
+VersionInfo CWin32System::GetVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  VersionInfo version;
+  if (!::GetVersionExA(&info))
+    return version;
+  version.PlatformId = info.dwPlatformId;
+  version.Major = info.dwMajorVersion;
+  version.Minor = info.dwMinorVersion;
+  version.BuildNumber = info.dwBuildNumber;
+  return version;
+}
+
+void CWin32System::Sleep(uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+LocalTime CWin32System::GetLocalTime() {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  return FromSystemTime(st);
+}
+
+bool CWin32System::FileTimeToLocalTime(FileTime time, LocalTime& local) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(time);
+  ft.dwHighDateTime = static_cast<DWORD>(time >> 32);
+  SYSTEMTIME utc, st;
+  // The daylight saving rule of the date itself, not of today.
+  if (!::FileTimeToSystemTime(&ft, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &st))
+    return false;
+  local = FromSystemTime(st);
+  return true;
+}
+
+bool CWin32System::LocalTimeToFileTime(const LocalTime& local, FileTime& time) {
+  SYSTEMTIME st, utc;
+  FILETIME ft;
+  if (!ToSystemTime(local, st) || !::TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) ||
+      !::SystemTimeToFileTime(&utc, &ft))
+    return false;
+  time = (FileTime{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+  return true;
+}
+
+bool CWin32System::GetWindowsDirectory(std::string& folder) {
+  char buffer[kFolderBufferSize];
+  UINT length = ::GetWindowsDirectoryA(buffer, kFolderBufferSize);
+  if (length == 0 || length >= kFolderBufferSize)
+    return false;
+  folder.assign(buffer, length);
+  return true;
+}
+
+bool CWin32System::GetTempPath(std::string& path) {
+  char buffer[kFolderBufferSize];
+  DWORD length = ::GetTempPathA(kFolderBufferSize, buffer);
+  if (length == 0 || length >= kFolderBufferSize)
+    return false;
+  path.assign(buffer, length);
+  return true;
+}
+
+std::string CWin32System::GetProgramFolder() {
+  char path[MAX_PATH + 1];
+  DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof(path));
+  if (length == 0 || length >= sizeof(path))
+    return ".\\";
+  std::string self(path, length);
+  size_t slash = self.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".\\") : self.substr(0, slash + 1);
+}
+
+bool CWin32System::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                              uint32_t& exitCode) {
+  // The program's own name opens the command line, quoted whole: the runtime reads the first
+  // word without backslash escapes, and a path cannot hold a quote.
+  std::string line = "\"" + program + "\"";
+  for (const std::string& argument : arguments) {
+    line += ' ';
+    AppendQuoted(line, argument);
+  }
+  std::vector<char> commandLine(line.begin(), line.end());
+  commandLine.push_back('\0');
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+    return false;
+  ScopedKernelHandle process(info.hProcess);
+  ScopedKernelHandle thread(info.hThread);
+  DWORD code = 0;
+  if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 ||
+      !::GetExitCodeProcess(process.Get(), &code))
+    return false;
+  exitCode = code;
+  return true;
+}
+
+} // namespace bw::win32
