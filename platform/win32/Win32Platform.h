@@ -48,8 +48,8 @@ public:
   std::unique_ptr<IVolumeBitmapHandle> OpenVolume(char letter) override;
 
   /// NtFsControlFile's type, without the driver kit's names.
-  using ControlFunction = long(__stdcall*)(void*, void*, void*, void*, void*, unsigned long,
-                                           void*, unsigned long, void*, unsigned long);
+  using ControlFunction = long(__stdcall*)(void*, void*, void*, void*, void*, unsigned long, void*,
+                                           unsigned long, void*, unsigned long);
 
 private:
   ControlFunction _control = nullptr;
