@@ -5,6 +5,7 @@
 // drive map) and memory (fakes for unit tests). CMake picks which one a program links.
 #pragma once
 
+#include "platform/Console.h"
 #include "platform/Desktop.h"
 #include "platform/DriveMap.h"
 #include "platform/Drives.h"
@@ -28,6 +29,7 @@ public:
   virtual IDesktop& Desktop() = 0;
   /// The allocation-bitmap query of NTFS volumes.
   virtual IVolumeBitmap& VolumeBitmap() = 0;
+  virtual IConsole& Console() = 0;
 
   /// The drive map where letters are configured by hand (posix); null where the system has
   /// drive letters of its own.

@@ -101,6 +101,29 @@ public:
   int Waits = 0;
 };
 
+/// A console with scripted input lines and interrupts.
+class CMemoryConsole final : public IConsole {
+public:
+  bool IsInteractive() override { return Interactive; }
+  bool ReadLine(std::string& line) override {
+    if (Lines.empty())
+      return false;
+    line = Lines.front();
+    Lines.pop_front();
+    return true;
+  }
+  void CatchInterrupt() override {}
+  bool TakeInterrupt() override {
+    if (Interrupts == 0)
+      return false;
+    --Interrupts;
+    return true;
+  }
+  bool Interactive = false;
+  std::deque<std::string> Lines;
+  int Interrupts = 0;
+};
+
 /// Records every box shown and answers from a script; when the script runs out it answers as
 /// nobody could be asked (DefaultMessageBoxAnswer).
 class CScriptedMessageBox final : public IMessageBox {
@@ -126,12 +149,14 @@ public:
   IFileSystem& Files() override { return FilesFake; }
   IDesktop& Desktop() override { return DesktopFake; }
   IVolumeBitmap& VolumeBitmap() override { return VolumeBitmapFake; }
+  IConsole& Console() override { return ConsoleFake; }
 
   CMemorySystem SystemFake;
   CMemoryDrives DrivesFake;
   CMemoryFileSystem FilesFake;
   CMemoryDesktop DesktopFake;
   CMemoryVolumeBitmap VolumeBitmapFake;
+  CMemoryConsole ConsoleFake;
   CScriptedMessageBox MessageBoxes;
 
 protected:

@@ -16,6 +16,7 @@ public:
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
+  IConsole& Console() override { return _console; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -29,6 +30,7 @@ private:
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
   CPosixVolumeBitmap _volumeBitmap;
+  CPosixConsole _console;
   CLiveDriveMap _liveMap;
   CStderrMessageBox _messageBox;
 };

@@ -74,6 +74,14 @@ public:
   void PressWaitButton(bool) override {}
 };
 
+class CPosixConsole final : public IConsole {
+public:
+  bool IsInteractive() override;
+  bool ReadLine(std::string& line) override;
+  void CatchInterrupt() override;
+  bool TakeInterrupt() override;
+};
+
 /// Message boxes on a terminal-less platform: the text goes to standard error and the box
 /// answers as nobody could be asked (DefaultMessageBoxAnswer).
 class CStderrMessageBox final : public IMessageBox {

@@ -14,6 +14,7 @@ public:
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
+  IConsole& Console() override { return _console; }
 
 protected:
   IMessageBox& NativeMessageBox() override { return _messageBox; }
@@ -24,6 +25,7 @@ private:
   CWin32FileSystem _files;
   CWin32Desktop _desktop;
   CWin32VolumeBitmap _volumeBitmap;
+  CWin32Console _console;
   CWin32MessageBox _messageBox;
 };
 

@@ -55,6 +55,15 @@ private:
   ControlFunction _control = nullptr;
 };
 
+/// The console of a console program: Ctrl-C through SetConsoleCtrlHandler.
+class CWin32Console final : public IConsole {
+public:
+  bool IsInteractive() override;
+  bool ReadLine(std::string& line) override;
+  void CatchInterrupt() override;
+  bool TakeInterrupt() override;
+};
+
 /// MessageBoxA without an owner window.
 class CWin32MessageBox final : public IMessageBox {
 public:
