@@ -8,22 +8,12 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace bw::cli {
 namespace {
-
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-  gInterrupted = true;
-}
 
 const char* StatisticLabel(StatisticText which) {
   switch (which) {
@@ -50,14 +40,14 @@ struct ScanOptions {
   std::string Cluster;
 };
 
-// The viewer window as lines on a terminal: the statistic texts once they are known, the
-// read-to cluster as a progress line (redrawn in place on a terminal), the cluster list as it
-// grows, message boxes as prompts, and the report as its dialog's texts.
+// The viewer window as lines of text: the statistic texts once they are known, the read-to
+// cluster as a progress line (redrawn in place on standard error when someone is at the
+// terminal, plain lines on standard output otherwise), the cluster list as it grows, message
+// boxes as prompts, and the report as its dialog's texts.
 class CTerminalView final : public IViewerView {
 public:
   CTerminalView(IPlatform& platform, const ScanOptions& options)
-      : _platform(platform), _options(options), _terminal(isatty(fileno(stdout)) != 0),
-        _interactive(isatty(fileno(stdin)) != 0 && isatty(fileno(stderr)) != 0) {}
+      : _platform(platform), _options(options), _interactive(platform.Console().IsInteractive()) {}
 
   void Attach(CDriveScan& scan) { _scan = &scan; }
   const std::vector<std::string>& DataLines() const { return _dataLines; }
@@ -95,7 +85,7 @@ public:
     const std::string& readTo = Text(StatisticText::ReadTo);
     if (readTo.empty() || readTo == _shownReadTo)
       return;
-    if (_terminal) {
+    if (_interactive) {
       _shownReadTo = readTo;
       DrawProgress();
     } else if (ReadToAdvanced(readTo)) {
@@ -112,9 +102,9 @@ public:
       return;
     ClearProgress();
     std::printf("%s\n", number.c_str());
-    if (_terminal && _scanning)
-      DrawProgress();
     std::fflush(stdout);
+    if (_interactive && _scanning)
+      DrawProgress();
   }
 
   void SetDataLines(const std::vector<std::string>& lines) override { _dataLines = lines; }
@@ -124,8 +114,6 @@ public:
       return;
     _scanning = scanning;
     if (scanning) {
-      for (auto& printed : _printed)
-        printed = false;
       _shownReadTo.clear();
       _lastReadTo = 0;
       return;
@@ -137,17 +125,13 @@ public:
   }
 
   void PumpMessage() override {
-    if (!gInterrupted.exchange(false) || !_scan)
+    if (!_scan || !_platform.Console().TakeInterrupt())
       return;
-    // Ctrl-C is the Cancel Scan button: on a terminal it asks first.
-    if (_interactive) {
-      ClearProgress();
+    // Ctrl-C is the Cancel Scan button: with someone at the terminal it asks first.
+    if (_interactive)
       _scan->CancelScan();
-      if (_terminal && _scanning)
-        DrawProgress();
-    } else {
+    else
       _scan->StopScan();
-    }
   }
 
   int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
@@ -159,10 +143,8 @@ public:
         std::fprintf(stderr, "[y/n] ");
         std::fflush(stderr);
         std::string line;
-        if (!std::getline(std::cin, line)) {
-          std::cin.clear();
+        if (!_platform.Console().ReadLine(line))
           break;
-        }
         if (line == "y" || line == "Y" || line == "yes") {
           answer = kIdYes;
           break;
@@ -173,7 +155,7 @@ public:
         }
       }
     }
-    if (_terminal && _scanning)
+    if (_interactive && _scanning)
       DrawProgress();
     return answer;
   }
@@ -193,18 +175,19 @@ private:
   const std::string& Text(StatisticText which) const { return _texts[static_cast<size_t>(which)]; }
 
   void DrawProgress() {
-    std::printf("\r%s %s  %s %s\x1b[K", StatisticLabel(StatisticText::ReadTo),
-                Text(StatisticText::ReadTo).c_str(), StatisticLabel(StatisticText::DeletedClusters),
-                Text(StatisticText::DeletedClusters).c_str());
-    std::fflush(stdout);
+    std::fprintf(stderr, "\r%s %s  %s %s\x1b[K", StatisticLabel(StatisticText::ReadTo),
+                 Text(StatisticText::ReadTo).c_str(),
+                 StatisticLabel(StatisticText::DeletedClusters),
+                 Text(StatisticText::DeletedClusters).c_str());
+    std::fflush(stderr);
     _progressDrawn = true;
   }
 
   void ClearProgress() {
     if (!_progressDrawn)
       return;
-    std::printf("\r\x1b[K");
-    std::fflush(stdout);
+    std::fprintf(stderr, "\r\x1b[K");
+    std::fflush(stderr);
     _progressDrawn = false;
   }
 
@@ -225,7 +208,6 @@ private:
   IPlatform& _platform;
   const ScanOptions& _options;
   CDriveScan* _scan = nullptr;
-  bool _terminal;
   bool _interactive;
   bool _scanning = false;
   bool _progressDrawn = false;
@@ -275,9 +257,8 @@ int RunScan(IPlatform& platform, const Arguments& arguments) {
     return kExitOk;
   }
 
-  auto previous = std::signal(SIGINT, OnInterrupt);
+  platform.Console().CatchInterrupt();
   ScanOutcome outcome = scan.Scan();
-  std::signal(SIGINT, previous);
   switch (outcome) {
   case ScanOutcome::Completed:
     return kExitOk;

@@ -83,6 +83,7 @@ public:
   IFileSystem& Files() override { return FilesFake; }
   IDesktop& Desktop() override { return Memory.DesktopFake; }
   IVolumeBitmap& VolumeBitmap() override { return Memory.VolumeBitmapFake; }
+  IConsole& Console() override { return Memory.ConsoleFake; }
 
   /// Puts image in drive letter with freeBytes free.
   void Mount(std::vector<uint8_t> image, uint64_t freeBytes, char letter = 'C');
