@@ -23,15 +23,18 @@ constexpr uint32_t kErrorNotReady = 21;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorHandleDiskFull = 39;
 constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorBadNetPath = 53;
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorInvalidName = 123;
+constexpr uint32_t kErrorNegativeSeek = 131;
 constexpr uint32_t kErrorDirNotEmpty = 145;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr uint32_t kErrorDirectory = 267;
+constexpr uint32_t kErrorCantResolveFilename = 1921;
 
 // File attribute bits (FILE_ATTRIBUTE_*).
 constexpr uint32_t kFileAttributeReadOnly = 0x1;
@@ -41,16 +44,24 @@ constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeNormal = 0x80;
 constexpr uint32_t kFileAttributeTemporary = 0x100;
+constexpr uint32_t kFileAttributeSparseFile = 0x200;
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 constexpr uint32_t kFileAttributeCompressed = 0x800;
 constexpr uint32_t kFileAttributeOffline = 0x1000;
+constexpr uint32_t kFileAttributeNotContentIndexed = 0x2000;
+constexpr uint32_t kFileAttributeEncrypted = 0x4000;
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+/// The bits SetFileAttributesA can change; the others belong to the file system.
+constexpr uint32_t kSettableFileAttributes =
+    kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive |
+    kFileAttributeTemporary | kFileAttributeOffline | kFileAttributeNotContentIndexed;
 
 // CreateFile access, sharing, disposition and flags.
 constexpr uint32_t kGenericRead = 0x80000000;
 constexpr uint32_t kGenericWrite = 0x40000000;
 constexpr uint32_t kFileShareRead = 0x1;
 constexpr uint32_t kFileShareWrite = 0x2;
+constexpr uint32_t kFileShareDelete = 0x4;
 constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
@@ -94,9 +105,9 @@ struct FindData {
   FileTime CreationTime = 0;
   FileTime LastAccessTime = 0;
   FileTime LastWriteTime = 0;
-  uint64_t Size = 0;       ///< nFileSizeHigh * 2^32 + nFileSizeLow
-  std::string Name;        ///< cFileName
-  std::string ShortName;   ///< cAlternateFileName; empty where the file system keeps none
+  uint64_t Size = 0;     ///< nFileSizeHigh * 2^32 + nFileSizeLow
+  std::string Name;      ///< cFileName
+  std::string ShortName; ///< cAlternateFileName; empty where the file system keeps none
 };
 
 /// What GetVersionExA reports.

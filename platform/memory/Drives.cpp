@@ -1,12 +1,15 @@
 #include "platform/memory/MemoryPlatform.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
 namespace bw::memory {
 namespace {
 
-char Upper(char letter) { return static_cast<char>(std::toupper(static_cast<unsigned char>(letter))); }
+char Upper(char letter) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
 
 } // namespace
 
@@ -25,17 +28,41 @@ DriveType CMemoryDrives::GetDriveType(char letter) {
 
 bool CMemoryDrives::GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) {
   auto it = Drives.find(Upper(letter));
-  if (it == Drives.end() || !it->second.FreeBytes)
+  if (it != Drives.end() && it->second.FreeSpaceFails)
     return false;
-  freeBytes = *it->second.FreeBytes;
+  if (it != Drives.end() && it->second.FreeBytes) {
+    freeBytes = *it->second.FreeBytes;
+    return true;
+  }
+  const MemoryVolume* volume = Files ? Files->Volume(letter) : nullptr;
+  if (!volume || !volume->Ready)
+    return false;
+  freeBytes = volume->FreeBytes;
   return true;
 }
 
 bool CMemoryDrives::GetDiskFreeSpace(char letter, DiskFreeSpace& space) {
   auto it = Drives.find(Upper(letter));
-  if (it == Drives.end() || !it->second.FreeSpace)
+  if (it != Drives.end() && it->second.FreeSpaceFails)
     return false;
-  space = *it->second.FreeSpace;
+  if (it != Drives.end() && it->second.FreeSpace) {
+    space = *it->second.FreeSpace;
+    return true;
+  }
+  const MemoryVolume* volume = Files ? Files->Volume(letter) : nullptr;
+  if (!volume || !volume->Ready || volume->ClusterSize == 0)
+    return false;
+  const uint32_t cluster = volume->ClusterSize;
+  auto clamp = [](uint64_t v) { return static_cast<uint32_t>(std::min<uint64_t>(v, 0xFFFFFFFFu)); };
+  if (cluster % 512 == 0) {
+    space.BytesPerSector = 512;
+    space.SectorsPerCluster = cluster / 512;
+  } else {
+    space.BytesPerSector = cluster;
+    space.SectorsPerCluster = 1;
+  }
+  space.NumberOfFreeClusters = clamp(volume->FreeBytes / cluster);
+  space.TotalNumberOfClusters = clamp((volume->FreeBytes + volume->UsedBytes) / cluster);
   return true;
 }
 

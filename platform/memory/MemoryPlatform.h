@@ -17,11 +17,16 @@ namespace bw::memory {
 
 struct MemoryDrive {
   DriveType Type = DriveType::Fixed;
-  std::vector<uint8_t> Image;               ///< the volume's sectors, from sector 0
-  std::optional<uint64_t> FreeBytes;        ///< GetDiskFreeSpaceEx; absent: the call fails
-  std::optional<DiskFreeSpace> FreeSpace;   ///< GetDiskFreeSpace; absent: the call fails
-  std::set<RawReader> FailingReaders;       ///< readers whose reads fail on this drive
-  uint32_t Reads = 0;                       ///< ReadSectors calls that reached the image
+  std::vector<uint8_t> Image; ///< the volume's sectors, from sector 0
+  /// GetDiskFreeSpaceEx; absent: the budget of the file system's drive of the same letter,
+  /// and where there is none the call fails.
+  std::optional<uint64_t> FreeBytes;
+  /// GetDiskFreeSpace; absent: the budget and cluster size of the file system's drive of the
+  /// same letter (512-byte sectors), and where there is none the call fails.
+  std::optional<DiskFreeSpace> FreeSpace;
+  bool FreeSpaceFails = false;        ///< both free-space calls fail
+  std::set<RawReader> FailingReaders; ///< readers whose reads fail on this drive
+  uint32_t Reads = 0;                 ///< ReadSectors calls that reached the image
 };
 
 class CMemoryDrives final : public IDrives {
@@ -35,6 +40,8 @@ public:
 
   /// Drives by upper-case letter.
   std::map<char, MemoryDrive> Drives;
+  /// The file system whose drives' budgets are the free space; null: none.
+  CMemoryFileSystem* Files = nullptr;
   /// Every read asked for, as (reader, first sector, count, sector size).
   struct ReadCall {
     RawReader Reader;
@@ -58,7 +65,7 @@ public:
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
 
-  VersionInfo Version;                 ///< NT family by default
+  VersionInfo Version; ///< NT family by default
   LocalTime Now{2026, 3, 6, 7, 12, 0, 0, 0};
   uint64_t SleptMilliseconds = 0;
   std::optional<std::string> WindowsDirectory;
@@ -144,6 +151,12 @@ public:
 class CMemoryPlatform final : public IPlatform {
 public:
   CMemoryPlatform();
+
+  /// Adds a drive of type to the drive list and an empty tree with that budget and cluster
+  /// size to the file system. Returns the tree's settings.
+  MemoryVolume& AddDrive(char letter, DriveType type, uint64_t freeBytes,
+                         uint32_t clusterSize = 4096);
+
   ISystem& System() override { return SystemFake; }
   IDrives& Drives() override { return DrivesFake; }
   IFileSystem& Files() override { return FilesFake; }

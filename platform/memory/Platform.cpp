@@ -1,11 +1,28 @@
 #include "platform/memory/MemoryPlatform.h"
 
+#include <cctype>
+
 namespace bw::memory {
+namespace {
 
-CMemoryPlatform::CMemoryPlatform() = default;
+char Upper(char letter) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
 
-int CScriptedMessageBox::Show(const std::string& text, const std::string& caption,
-                              uint32_t style) {
+} // namespace
+
+CMemoryPlatform::CMemoryPlatform() {
+  DrivesFake.Files = &FilesFake;
+}
+
+MemoryVolume& CMemoryPlatform::AddDrive(char letter, DriveType type, uint64_t freeBytes,
+                                        uint32_t clusterSize) {
+  MemoryDrive& drive = DrivesFake.Drives[Upper(letter)];
+  drive.Type = type;
+  return FilesFake.AddVolume(letter, freeBytes, clusterSize);
+}
+
+int CScriptedMessageBox::Show(const std::string& text, const std::string& caption, uint32_t style) {
   Boxes.push_back({text, caption, style});
   if (OnShow)
     OnShow(Boxes.back());

@@ -1,5 +1,5 @@
-#include "platform/posix/Posix.h"
 #include "platform/Types.h"
+#include "platform/posix/Posix.h"
 
 #include <algorithm>
 #include <cctype>
@@ -122,14 +122,21 @@ uint32_t TranslateErrno(int error) {
 
 namespace {
 
-const char* TypeName(DriveType type) { return type == DriveType::Removable ? "removable" : "fixed"; }
+const char* TypeName(DriveType type) {
+  return type == DriveType::Removable ? "removable" : "fixed";
+}
 
 bool ParseLine(const std::string& line, DriveMapEntry& entry) {
+  // Split at every tab, keeping a trailing empty field (a drive without a raw source).
   std::vector<std::string> fields;
-  std::stringstream in(line);
-  std::string field;
-  while (std::getline(in, field, '\t'))
-    fields.push_back(field);
+  size_t start = 0;
+  while (true) {
+    size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+    if (tab == std::string::npos)
+      break;
+    start = tab + 1;
+  }
   if (fields.size() != 4 || fields[0].size() != 1 ||
       !std::isalpha(static_cast<unsigned char>(fields[0][0])))
     return false;
@@ -147,7 +154,9 @@ bool ParseLine(const std::string& line, DriveMapEntry& entry) {
 
 } // namespace
 
-std::string CDriveMapFile::Location() { return StateFolder() + "/drives"; }
+std::string CDriveMapFile::Location() {
+  return StateFolder() + "/drives";
+}
 
 bool CDriveMapFile::List(std::vector<DriveMapEntry>& entries) {
   entries.clear();
@@ -191,8 +200,8 @@ bool CDriveMapFile::Save(const std::vector<DriveMapEntry>& entries, std::string&
   }
   std::string text = "# Blankwright drive map: letter, type, mount folder, raw source\n";
   for (const DriveMapEntry& entry : entries)
-    text += std::string(1, entry.Letter) + '\t' + TypeName(entry.Type) + '\t' +
-            entry.MountFolder + '\t' + entry.RawSource + '\n';
+    text += std::string(1, entry.Letter) + '\t' + TypeName(entry.Type) + '\t' + entry.MountFolder +
+            '\t' + entry.RawSource + '\n';
   return WriteFileAtomically(Location(), text, error);
 }
 

@@ -1,10 +1,51 @@
 // Files and folders on Linux, reached through each mapped drive's mount folder.
+//
+// Every name below a mount folder is looked up without regard to letter case (an exact match
+// wins), one folder at a time through descriptors that never follow a symbolic link, so that
+// no path ever leaves its drive: a link inside a path is a missing folder, and a link named by
+// a path is the link itself (it cannot be opened, entered or listed through, only reported and
+// removed). ".." is resolved in the path's text before anything is looked up.
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/PathRules.h"
+#include "platform/posix/HostEntry.h"
 #include "platform/posix/PosixPlatform.h"
 
+#include <optional>
+
 namespace bw::posix {
+
+/// An open file. Share modes are not enforced here: Linux has no mandatory locks, so another
+/// program (or another handle of this one) may open, write or delete a file this one holds.
+class CPosixFile final : public IFile {
+public:
+  CPosixFile(CFd fd, uint32_t access, uint32_t& lastError)
+      : _fd(std::move(fd)), _access(access), _lastError(lastError) {}
+
+  bool Write(const void* data, uint32_t size, uint32_t& written) override;
+  bool Read(void* data, uint32_t size, uint32_t& read) override;
+  bool Seek(int64_t distance, SeekOrigin origin, uint64_t& position) override;
+  bool SetEndOfFile() override;
+  bool Flush() override;
+  bool GetTimes(FileTime& creation, FileTime& lastAccess, FileTime& lastWrite) override;
+  bool SetTimes(const FileTime* creation, const FileTime* lastAccess,
+                const FileTime* lastWrite) override;
+  bool SetCompressionNone() override;
+  bool Close() override;
+
+  /// The descriptor, for tests that look at how the file was opened; -1 once closed.
+  int Descriptor() const { return _fd.Get(); }
+
+private:
+  bool CanWrite();
+  bool Fail(uint32_t error);
+  bool FailErrno();
+
+  CFd _fd;
+  uint32_t _access;
+  uint32_t& _lastError;
+};
 
 class CPosixFileSystem final : public IFileSystem {
 public:
@@ -25,7 +66,25 @@ public:
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
 
 private:
+  /// What a path names on the host.
+  struct Target {
+    CFd Folder;       ///< the folder holding Name (O_PATH); for a drive root, the root
+    std::string Name; ///< as stored when it exists, else as written; empty for a root
+    bool Exists = false;
+    EntryInfo Info;      ///< when it exists
+    std::string Spelled; ///< the full path with each existing name as stored
+  };
+
+  const FullPath* Current();
+  bool Parse(const std::string& path, FullPath& full);
+  bool OpenFolder(const FullPath& path, size_t depth, CFd& folder, std::string& spelled);
+  bool Locate(const FullPath& path, Target& target);
+  bool IsCurrentFolder(const Target& target);
+  bool Fail(uint32_t error);
+  bool FailErrno();
+
   CDriveTable& _table;
+  std::optional<FullPath> _current;
   uint32_t _lastError = kErrorSuccess;
 };
 
