@@ -7,8 +7,8 @@
 # `--show` of a hit must print that cluster's bytes as the text and hex displays show them:
 # the text of a deleted file.
 #
-#   ScanTest.sh KIND      fat12-floppy, fat16-4k, fat16-4kb-sectors, fat32-512, ntfs-512,
-#                         ntfs-4k, ntfs-4kb-sectors
+#   ScanTest.sh KIND      fat12-floppy, fat16, fat16-4k-sectors, fat32, fat32-2k, ntfs-512,
+#                         ntfs-4k, ntfs-4k-sectors
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 oracle=$here/tsk-deleted-clusters
 
@@ -38,7 +38,7 @@ ntfs-*)
   case $kind in
   ntfs-512) make_ntfs "$image" 24 512 ;;
   ntfs-4k) make_ntfs "$image" 32 4096 ;;
-  ntfs-4kb-sectors) make_ntfs "$image" 32 8192 4096 ;;
+  ntfs-4k-sectors) make_ntfs "$image" 32 8192 4096 ;;
   *) echo "no kind $kind" >&2; exit 2 ;;
   esac || exit 2
   mnt=$RIG_TMP/mnt
@@ -51,10 +51,22 @@ ntfs-*)
   bash "$here/scan-and-show.sh" Y "$out"
   ntfs_unmount "$mnt"
   ;;
-*)
-  make_image "$kind" "$image" || exit 2
+fat*)
+  # IMAGE KIB FAT_BITS SECTORS_PER_CLUSTER RESERVED [SECTOR_SIZE]
+  case $kind in
+  fat12-floppy) make_fat12_floppy "$image" ;;
+  fat16) make_fat "$image" 32768 16 4 3 ;;
+  fat16-4k-sectors) make_fat "$image" 24576 16 1 2 4096 ;;
+  fat32) make_fat "$image" 40960 32 1 40 ;;
+  fat32-2k) make_fat "$image" 163840 32 4 17 ;;
+  *) echo "no kind $kind" >&2; exit 2 ;;
+  esac || exit 2
   uml_run "$image" -- bash "$here/ScanTest.sh" --guest "$out" ||
     fail "the guest run failed: $(cat "$out"/*.err 2>/dev/null)"
+  ;;
+*)
+  echo "no kind $kind" >&2
+  exit 2
   ;;
 esac
 
@@ -87,5 +99,6 @@ for f in "$out"/show.*; do
   cmp -s "$out/expected-hex.$n" "$out/hex.$n" || fail "cluster $n: hex display differs from its bytes"
 done
 [ "$shown" -gt 0 ] || fail "no cluster was shown"
+[ -s "$out/show-errors" ] && fail "--show wrote errors: $(head -n 3 "$out/show-errors")"
 echo "$kind: $hits clusters with deleted data, as The Sleuth Kit counts; $shown shown"
 rig_finish
