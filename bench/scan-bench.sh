@@ -32,8 +32,9 @@ export BLANKWRIGHT_HOME=$work/home MTOOLS_SKIP_CHECK=1
 # free clusters hold something (a hit ends the cluster test at its first byte) and the rest
 # are the zeros of a fresh volume (which the test reads to the end).
 make_payload() { # FILE MIB NUMBER
-  yes "Deleted file $3 of the benchmark: the quick brown fox jumps over the lazy dog." |
-    head -c "$(($2 * 1024 * 1024))" >"$1"
+  # yes ends on the closed pipe; only head's status counts.
+  head -c "$(($2 * 1024 * 1024))" \
+    < <(yes "Deleted file $3 of the benchmark: the quick brown fox jumps over the lazy dog.") >"$1"
 }
 
 seconds() { # COMMAND...: wall-clock seconds of one run, standard output discarded
