@@ -1,4 +1,5 @@
 // Begin scan, the cluster test, showing a cluster and cancelling.
+#include "platform/Bytes.h"
 #include "tests/unit/viewer/ScanFixture.h"
 #include "tests/unit/volume/FatImage.h"
 #include "tests/unit/volume/NtfsImage.h"
@@ -13,6 +14,7 @@ using test::CFatImage;
 using test::CNtfsImage;
 using test::CRecordingView;
 using test::CScanPlatform;
+using test::FatGeometry;
 
 class DriveScanTest : public ::testing::Test {
 protected:
@@ -145,7 +147,27 @@ TEST_F(DriveScanTest, RefusedDrivesShowTheirMessage) {
       {"sector 0 read but no file system",
        [](CScanPlatform& p) { p.Mount(std::vector<uint8_t>(65536, 0x5A), 0); },
        "Failed to read format on drive C:.", "Drive Not Ready"},
-      {"clusters larger than the cluster buffer",
+      {"a FAT that reaches past the volume",
+       [&](CScanPlatform& p) {
+         std::vector<uint8_t> image = floppy;
+         Set16(image.data() + 22, 3000); // sectors per FAT
+         p.Mount(image, 0);
+       },
+       "Failed to read format on drive C:.", "Drive Not Ready"},
+      {"FAT clusters larger than the cluster buffer",
+       [](CScanPlatform& p) {
+         FatGeometry g = test::FloppyGeometry();
+         g.BytesPerSector = 4096;
+         g.SectorsPerCluster = 64;
+         g.RootEntries = 128;
+         g.SectorsPerFat = 1;
+         g.TotalSectors = 4 + 64 * 10;
+         p.Mount(CFatImage(g).Bytes, 0);
+       },
+       "Drive C: has clusters of 262144 bytes. Drive Viewer scans clusters of up to 131072 "
+       "bytes.",
+       "Drive Not Ready"},
+      {"NTFS clusters larger than the cluster buffer",
        [](CScanPlatform& p) { p.Mount(test::NtfsImage(512, 0xF7, 1 << 20), 0); },
        "Drive C: has clusters of 262144 bytes. Drive Viewer scans clusters of up to 131072 "
        "bytes.",

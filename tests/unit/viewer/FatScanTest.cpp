@@ -196,5 +196,36 @@ TEST_F(FatScanTest, CancelKeepsTheListAndShowsNoReport) {
   EXPECT_EQ(view.Clusters, Numbers({20, 40, 2000}));
 }
 
+// A device shorter than its boot sector says: every read past its end fails cleanly, with the
+// message of the part that could not be read.
+TEST_F(FatScanTest, VolumeShorterThanItsBootSectorSays) {
+  CFatImage image(test::FloppyGeometry());
+  Prepare(image, {20, 40});
+  struct Case {
+    const char* Name;
+    size_t Sectors;
+    ScanOutcome Outcome;
+    const char* Message;
+    std::vector<std::string> Hits;
+  };
+  Case cases[] = {
+      {"the data area cut short", 100, ScanOutcome::ReadFailed,
+       "Failed to read a cluster from the disk, it may contain errors.", Numbers({20, 40})},
+      {"the FAT cut short", 5, ScanOutcome::Incomplete, "Drive reading error.", {}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    CScanPlatform p;
+    CRecordingView v;
+    p.Mount(std::vector<uint8_t>(image.Bytes.begin(), image.Bytes.begin() + c.Sectors * 512), 0);
+    CDriveScan scan(p, v);
+    ASSERT_EQ(scan.BeginScan(), ScanKind::Fat);
+    EXPECT_EQ(scan.RunFatScan(), c.Outcome);
+    ASSERT_EQ(v.Boxes.size(), 1u);
+    EXPECT_EQ(v.Boxes[0].Text, c.Message);
+    EXPECT_EQ(v.Clusters, c.Hits);
+  }
+}
+
 } // namespace
 } // namespace bw
