@@ -91,10 +91,15 @@ public:
   /// display in the view's mode; an empty entry shows nothing. False when it was not shown.
   bool ShowCluster(const std::string& entry, ShowRequest request);
 
+  /// The drive of the last Begin scan.
   char GetDriveLetter() const { return _letter; }
+  /// Clusters with deleted data found by the last scan.
   uint64_t GetHitCount() const { return _hits; }
+  /// True once Cancel Scan (or a cluster that could not be read) stopped the scan.
   bool IsCancelled() const { return _cancelled; }
+  /// True when the drive holds the Windows folder (the report then carries the swap-file note).
   bool IsWindowsDrive() const { return _windowsDrive; }
+  /// The volume record of the last Begin scan.
   const CVolumeInfo& GetVolume() const { return _volume; }
   /// After an Incomplete scan: what could not be read, as one line.
   const std::string& GetFailureDetail() const { return _failureDetail; }
