@@ -24,6 +24,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitIncomplete = 1;
 constexpr int kExitFailure = 2;
 
+extern const Command kConfigCommand;
 extern const Command kDriveCommand;
 extern const Command kInfoCommand;
 extern const Command kScanCommand;

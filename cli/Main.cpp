@@ -10,6 +10,7 @@ namespace {
 using bw::cli::Command;
 
 const Command* const kCommands[] = {
+    &bw::cli::kConfigCommand,
     &bw::cli::kDriveCommand,
     &bw::cli::kInfoCommand,
     &bw::cli::kScanCommand,

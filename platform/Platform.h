@@ -11,6 +11,7 @@
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/VolumeBitmap.h"
 
@@ -29,6 +30,7 @@ public:
   virtual IDesktop& Desktop() = 0;
   /// The allocation-bitmap query of NTFS volumes.
   virtual IVolumeBitmap& VolumeBitmap() = 0;
+  virtual IRegistry& Registry() = 0;
   virtual IConsole& Console() = 0;
 
   /// The drive map where letters are configured by hand (posix); null where the system has

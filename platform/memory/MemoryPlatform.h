@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/RegistryTree.h"
 #include "platform/memory/FileSystem.h"
 
 #include <deque>
@@ -108,6 +109,47 @@ public:
   int Waits = 0;
 };
 
+/// The registry as a map, with faults injected by key path (below its root) or by value name;
+/// names match without regard to case.
+class CMemoryRegistry final : public CRegistryTree {
+public:
+  using NameSet = std::set<std::string, RegistryNameLess>;
+  NameSet FailingOpens;        ///< keys whose OpenKey fails
+  NameSet FailingCreates;      ///< keys whose CreateKey fails
+  NameSet FailingQueries;      ///< value names whose QueryValue fails
+  NameSet FailingSets;         ///< value names whose SetValue fails
+  bool FailingCommits = false; ///< Flush, and Close after a change, fail
+
+  struct SetCall {
+    std::string Key; ///< path below the root
+    RegistryValue Value;
+  };
+  std::vector<SetCall> Sets; ///< every SetValue that changed the map, in order
+  int Commits = 0;           ///< Flush calls and closes after a change
+
+protected:
+  bool AllowOpen(RegistryRoot, const std::string& path) override {
+    return !FailingOpens.count(path);
+  }
+  bool AllowCreate(RegistryRoot, const std::string& path) override {
+    return !FailingCreates.count(path);
+  }
+  bool AllowQuery(const std::string&, const std::string& name) override {
+    return !FailingQueries.count(name);
+  }
+  bool AllowSet(const std::string&, const std::string& name) override {
+    return !FailingSets.count(name);
+  }
+  bool Commit() override {
+    ++Commits;
+    return !FailingCommits;
+  }
+  void Changed(const std::string& key, const std::string&, const RegistryValue* value) override {
+    if (value)
+      Sets.push_back({key, *value});
+  }
+};
+
 /// A console with scripted input lines and interrupts.
 class CMemoryConsole final : public IConsole {
 public:
@@ -162,6 +204,7 @@ public:
   IFileSystem& Files() override { return FilesFake; }
   IDesktop& Desktop() override { return DesktopFake; }
   IVolumeBitmap& VolumeBitmap() override { return VolumeBitmapFake; }
+  IRegistry& Registry() override { return RegistryFake; }
   IConsole& Console() override { return ConsoleFake; }
 
   CMemorySystem SystemFake;
@@ -169,6 +212,7 @@ public:
   CMemoryFileSystem FilesFake;
   CMemoryDesktop DesktopFake;
   CMemoryVolumeBitmap VolumeBitmapFake;
+  CMemoryRegistry RegistryFake;
   CMemoryConsole ConsoleFake;
   CScriptedMessageBox MessageBoxes;
 

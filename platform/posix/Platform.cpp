@@ -1,5 +1,6 @@
 #include "platform/posix/FileSystem.h"
 #include "platform/posix/PosixPlatform.h"
+#include "platform/posix/Registry.h"
 
 namespace bw {
 namespace posix {
@@ -16,6 +17,7 @@ public:
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
+  IRegistry& Registry() override { return _registry; }
   IConsole& Console() override { return _console; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
@@ -32,6 +34,7 @@ private:
   CPosixVolumeBitmap _volumeBitmap;
   CPosixConsole _console;
   CLiveDriveMap _liveMap;
+  CRegFileRegistry _registry;
   CStderrMessageBox _messageBox;
 };
 

@@ -1,4 +1,5 @@
 #include "platform/win32/FileSystem.h"
+#include "platform/win32/Registry.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace bw {
@@ -15,6 +16,7 @@ public:
   IDesktop& Desktop() override { return _desktop; }
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IConsole& Console() override { return _console; }
+  IRegistry& Registry() override { return _registry; }
 
 protected:
   IMessageBox& NativeMessageBox() override { return _messageBox; }
@@ -26,6 +28,7 @@ private:
   CWin32Desktop _desktop;
   CWin32VolumeBitmap _volumeBitmap;
   CWin32Console _console;
+  CWin32Registry _registry;
   CWin32MessageBox _messageBox;
 };
 

@@ -84,6 +84,7 @@ public:
   IDesktop& Desktop() override { return Memory.DesktopFake; }
   IVolumeBitmap& VolumeBitmap() override { return Memory.VolumeBitmapFake; }
   IConsole& Console() override { return Memory.ConsoleFake; }
+  IRegistry& Registry() override { return Memory.RegistryFake; }
 
   /// Puts image in drive letter with freeBytes free.
   void Mount(std::vector<uint8_t> image, uint64_t freeBytes, char letter = 'C');
