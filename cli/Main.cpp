@@ -10,10 +10,11 @@ namespace {
 using bw::cli::Command;
 
 const Command* const kCommands[] = {
+    &bw::cli::kCleanCommand,
     &bw::cli::kConfigCommand,
     &bw::cli::kDriveCommand,
     &bw::cli::kInfoCommand,
-    &bw::cli::kCleanCommand,
+    &bw::cli::kScanCommand,
 };
 
 void PrintUsage(std::FILE* out) {
