@@ -26,7 +26,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # tmpfs of 1 MiB.
 fill_and_clean() {
   local root=$1 raw=$2 out=$3 passes=$4 next status
-  populate_tree "$root" && fill_bins "$root" || return 3
+  populate_tree "$root" && mkdir -p "$root/TEMP" || return 3
   if [ -n "${BW_UML_GUEST:-}" ]; then next=$(mktemp -d /dev/shm/next.XXXXXX); else
     next=$(mktemp -d "$RIG_TMP/next.XXXXXX"); fi
   mount -t tmpfs -o size=1m bw-next-run "$next" || return 3
@@ -75,8 +75,10 @@ for passes in "$@"; do
       fail "$name: the image cannot be made"
       continue
     fi
-    uml_run -o utf8 "$image" -- bash "$here/CleanTest.sh" --guest "$out" "$passes" ||
+    if ! uml_run -o utf8 "$image" -- bash "$here/CleanTest.sh" --guest "$out" "$passes"; then
       fail "$name: the steps in the guest failed"
+      continue
+    fi
     fsck_clean "$image" || fail "$name: fsck.fat -n is not clean"
     ;;
   ntfs)
@@ -85,8 +87,13 @@ for passes in "$@"; do
       fail "$name: the image cannot be made and mounted"
       continue
     fi
-    fill_and_clean "$mnt" "$image" "$out" "$passes" || fail "$name: the steps on the volume failed"
+    fill_and_clean "$mnt" "$image" "$out" "$passes"
+    status=$?
     ntfs_unmount "$mnt"
+    if [ $status -ne 0 ]; then
+      fail "$name: the steps on the volume failed"
+      continue
+    fi
     ntfsfix -n "$image" >"$out/ntfsfix" 2>&1 || fail "$name: ntfsfix -n: $(cat "$out/ntfsfix")"
     ;;
   esac

@@ -3,7 +3,7 @@
 # empty (bash, sourced): files of known content, a read-only file, nested folders, an empty
 # file, a desktop.ini that is not hidden (it goes) and a hidden one at the top of each folder
 # (it stays). On NTFS the temp folder also holds symbolic links to a folder and a file outside
-# it: the links go, what they point at stays.
+# it: the links go, what they point at stays (unless BINS_LINKS is 0).
 #
 # FAT keeps the hidden bit in the directory entry, which mtools sets before the boot
 # (bins_hidden_fat); on NTFS it is the attribute word ntfs-3g shows as system.ntfs_attrib_be.
@@ -69,6 +69,7 @@ fill_bins() {
     bins_desktop_ini "$recycle/desktop.ini"
     ntfs_attributes "$temp/desktop.ini" 22 && ntfs_attributes "$recycle/desktop.ini" 22 &&
       ntfs_attributes "$temp/READONLY.TXT" 21 || return 1
+    [ "${BINS_LINKS:-1}" = 0 ] && return 0
     mkdir "$root/Linked" && write_known "$root/Linked/target.txt" 600 &&
       ln -s ../Linked "$temp/Link to folder" && ln -s ../README.TXT "$temp/Link to file" ||
       return 1

@@ -12,22 +12,27 @@
 #   clean-date                 today as the drive list writes it
 #   clean-current, settings    CURRENTDRIVE and `blankwright config show` afterwards
 #   links-after                links left in the temp folder (NTFS)
+#   attrib-after               Wine's attrib of the two desktop.ini files (Wine, NTFS)
 #
 # What differs between the programs is in the functions below, which the Wine tests replace:
 #   program ARGS...        runs blankwright, standard output as Linux text
 #   program_start ARGS...  starts it in the background, so that $! is its own process
 #   current_drive          CURRENTDRIVE as stored, without quotes or escapes
 #   set_passes N           OverwriteCount N, also one the configuration pages never store
-#   map_drives ROOT RAW NEXT   Y: for the volume, Z: for the folder NEXT of the next run
+#   map_drives ROOT RAW NEXT   Y: for the volume, X: for the folder NEXT of the next run
+#   bins_ready ROOT        anything the temp folder and Recycle Bin need after fill_bins
+#   bins_after ROOT OUT    what else to record of them after the clean (links-after on NTFS)
 #
 # Needs lib/common.sh, lib/populate.sh and bins.sh.
 
 program() { "$BW_CLI" "$@"; }
 program_start() { "$BW_CLI" "$@" & }
 
-current_drive() {
-  sed -n 's/^"CURRENTDRIVE"="\(.*\)"\r*$/\1/p' "$BLANKWRIGHT_HOME/registry.reg" | sed 's/\\\\/\\/g'
+# reg_current_drive FILE: CURRENTDRIVE in a REGEDIT4 file, unescaped.
+reg_current_drive() {
+  sed -n 's/^"CURRENTDRIVE"="\(.*\)"\r*$/\1/p' "$1" | sed 's/\\\\/\\/g'
 }
+current_drive() { reg_current_drive "$BLANKWRIGHT_HOME/registry.reg"; }
 
 set_passes() {
   program config export "$RIG_TMP/settings.reg" >/dev/null &&
@@ -36,7 +41,12 @@ set_passes() {
 }
 
 map_drives() {
-  map_drive Y "$1" "$2" >/dev/null && map_drive Z "$3" "$3/zero" >/dev/null
+  map_drive Y "$1" "$2" >/dev/null && map_drive X "$3" "$3/zero" >/dev/null
+}
+
+bins_ready() { :; }
+bins_after() {
+  [ "$(bins_kind "$1")" = fat ] || bins_links_after "$1" >"$2/links-after"
 }
 
 # wipe_files ROOT: the names of the wipe's files in the root, one a line.
@@ -67,11 +77,11 @@ kill_during_wipe() {
   free_kib "$root" >"$out/crash-free-kib"
 }
 
-# next_run ROOT OUT: the next start of the program cleans another drive, Z:, so that only its
+# next_run ROOT OUT: the next start of the program cleans another drive, X:, so that only its
 # leftover clean-up can remove Y:'s files.
 next_run() {
   local root=$1 out=$2
-  program clean Z: --no-slack --no-names --yes >"$out/next.out" 2>&1
+  program clean X: --no-slack --no-names --yes >"$out/next.out" 2>&1
   echo $? >"$out/next.status"
   wipe_files "$root" >"$out/next-left"
   current_drive >"$out/next-current"
@@ -96,34 +106,45 @@ settle() {
 
 outside_bins() { grep -v -e '^TEMP/' -e '^RECYCLE[DR]/'; }
 
-# on_volume ROOT RAW OUT PASSES NEXT: everything, in order; NEXT is a small empty volume's
-# folder for the next run's drive. The volume is already filled (populate_tree, fill_bins).
-on_volume() {
-  local root=$1 raw=$2 out=$3 passes=$4 next=$5
-  map_drives "$root" "$raw" "$next" || return 3
+# configure PASSES: the settings of every run: the temp folder Y:\TEMP and the Recycle Bin
+# emptied, names left alone, PASSES passes.
+configure() {
   {
-    program config set CleanFileNames 0 && program config set EmptyTempFolder 0 &&
-      program config set EmptyRecycleBin 0 && program config set TempFolder 'Y:\TEMP' &&
-      set_passes "$passes"
-  } >/dev/null || return 3
+    program config set CleanFileNames 0 && program config set EmptyTempFolder 1 &&
+      program config set EmptyRecycleBin 1 && program config set TempFolder 'Y:\TEMP' &&
+      set_passes "$1"
+  } >/dev/null
+}
 
+# run_steps ROOT OUT RAW: with the program configured and the drives mapped, on a volume that
+# holds the files of populate_tree and an empty TEMP folder (or one with just its hidden
+# desktop.ini): the kill and the next run, then the two folders filled, old data in every free
+# cluster, and the clean under test.
+run_steps() {
+  local root=$1 out=$2 raw=$3
   kill_during_wipe "$root" "$out"
   next_run "$root" "$out"
 
+  fill_bins "$root" && bins_ready "$root" || return 3
   fill_free "$root"
   settle
   blkls "$raw" | tr -d '\0' | wc -c >"$out/old-data-bytes"
 
-  { program config set EmptyTempFolder 1 && program config set EmptyRecycleBin 1; } >/dev/null ||
-    return 3
   live_listing "$root" | outside_bins >"$out/live-before"
   program clean Y: --no-slack --no-names --yes >"$out/clean.out" 2>&1
   echo $? >"$out/clean.status"
   date +%_m%_d%Y >"$out/clean-date"
   current_drive >"$out/clean-current"
   program config show >"$out/settings"
+  bins_after "$root" "$out"
   settle
   live_listing "$root" | outside_bins >"$out/live-after"
-  [ "$(bins_kind "$root")" = fat ] || bins_links_after "$root" >"$out/links-after"
   return 0
+}
+
+# on_volume ROOT RAW OUT PASSES NEXT: everything, in order; NEXT is a small empty volume's
+# folder for the next run's drive.
+on_volume() {
+  map_drives "$1" "$2" "$5" && configure "$4" || return 3
+  run_steps "$1" "$3" "$2"
 }
