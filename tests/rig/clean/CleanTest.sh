@@ -9,7 +9,9 @@
 #      unit blkls returns holds only the last pass's byte (N = 1: 0x00, N = 2: 0xFF); every
 #      live file keeps its size, mtime and sha256; fsck.fat -n (ntfsfix -n) is clean; fls
 #      finds no Blankwright file and nothing in the temp folder and the Recycle Bin but their
-#      hidden desktop.ini files; CURRENTDRIVE is empty and the drive's DRVS date is today.
+#      hidden desktop.ini files (and, in the temp folder, a folder too deep to name within 259
+#      characters, with the folders that hold it); CURRENTDRIVE is empty and the drive's DRVS
+#      date is today.
 # Slack and names are left out (--no-slack --no-names, CleanFileNames 0).
 #
 # usage: CleanTest.sh fat16|fat32|ntfs [PASSES...]   (one volume per pass count; default 1)

@@ -4,8 +4,8 @@
 # rig's clean test (tests/rig/clean): a wipe killed with kill -9 and the next run, then a clean
 # with the temp folder and the Recycle Bin on, after which blkls finds only zeros (one pass) or
 # 0xFF (two) in the unallocated space, every live file is as it was, no Blankwright file is
-# left, the two folders hold nothing but what they must keep, CURRENTDRIVE is empty and the
-# drive's DRVS date is today.
+# left, the two folders hold nothing but what they must keep (and the temp folder a folder
+# too deep to name), CURRENTDRIVE is empty and the drive's DRVS date is today.
 #
 #   ntfs  an NTFS image through ntfs-3g on the host, as Y: (files) and Y:: (sectors); X: is a
 #         tmpfs for the next run. Wine keeps hidden bits in its own extended attribute, so the
