@@ -178,6 +178,10 @@ void CCleaningJob::OverwriteSlack(const CPassBuffers& buffers) {
       uint32_t written = 0;
       if (slack > 0)
         handle->Write(buffers.ForPass(pass), slack, written);
+      // The pass data must reach the disk before the file is cut back: cut while it is still
+      // cached, it is dropped with the cut and the slack keeps what it held.
+      if (written > 0)
+        handle->Flush();
       // Back to exactly the old end, whatever part of the write reached the file.
       uint64_t position = 0;
       if (written > 0 && handle->Seek(static_cast<int64_t>(end), SeekOrigin::Begin, position))
