@@ -63,6 +63,7 @@ BW_UML_RUNNER=$source_dir/scripts/uml-run
 RIG_TMP=$(mktemp -d /tmp/bw-wine-names.XXXXXX) || exit 2
 prefix=
 # BW_KEEP=1 keeps the scratch folder and the prefix, to look at after a failure.
+# shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
   [ -n "${BW_KEEP:-}" ] && echo "kept: $RIG_TMP $prefix" >&2 && return
   [ -n "$prefix" ] && rm -rf -- "$(dirname "$prefix")"
@@ -70,7 +71,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-kind=fat16-4k-clusters
+kind="fat16-4k-clusters"
 image=$RIG_TMP/$kind.img
 out=$RIG_TMP/out
 mkdir -p "$out"
