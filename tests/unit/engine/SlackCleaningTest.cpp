@@ -170,19 +170,6 @@ TEST_F(SlackCleaningTest, PassesAlternateOverTheSlack) {
   }
 }
 
-TEST_F(SlackCleaningTest, FilesThatCannotBeOpenedAreSkipped) {
-  AddFile("C:\\a.txt", 10);
-  AddFile("C:\\b.txt", 10);
-  AddFile("C:\\c.txt", 10);
-  platform->FilesFake.DenyAccess("C:\\b.txt");
-  job->CleanSlack('C');
-  auto writes = SlackWrites();
-  EXPECT_EQ(writes["C:\\a.txt"].size(), 1u);
-  EXPECT_TRUE(writes["C:\\b.txt"].empty());
-  EXPECT_EQ(writes["C:\\c.txt"].size(), 1u);
-  EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Ok);
-}
-
 TEST_F(SlackCleaningTest, WalkSkipsDotFoldersLinksAndCycles) {
   AddFile("C:\\docs\\a.txt", 10);
   AddFile("C:\\docs\\deep\\b.txt", 10);
@@ -203,12 +190,27 @@ TEST_F(SlackCleaningTest, WalkSkipsDotFoldersLinksAndCycles) {
   EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Ok);
 }
 
-TEST_F(SlackCleaningTest, RootThatCannotBeEnteredAndCancel) {
+TEST_F(SlackCleaningTest, FailuresSkipAFileOrEndThePhase) {
+  // A file that cannot be opened for writing is passed over in silence.
+  AddFile("C:\\a.txt", 10);
+  AddFile("C:\\b.txt", 10);
+  AddFile("C:\\c.txt", 10);
+  platform->FilesFake.DenyAccess("C:\\b.txt");
+  job->CleanSlack('C');
+  auto writes = SlackWrites();
+  EXPECT_EQ(writes["C:\\a.txt"].size(), 1u);
+  EXPECT_TRUE(writes["C:\\b.txt"].empty());
+  EXPECT_EQ(writes["C:\\c.txt"].size(), 1u);
+  EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Ok);
+  EXPECT_TRUE(view.Boxes.empty());
+
+  // A root that cannot be entered makes the drive not accessible.
+  Use(1);
   platform->FilesFake.BlockEntering("C:\\");
   job->CleanSlack('C');
   EXPECT_EQ(job->GetDriveStatus(), DriveStatus::NotAccessible);
 
-  // Cancel during the cleaning walk: the file being cleaned is finished, no other is begun.
+  // Cancel: the file being cleaned is finished and cut back, no other is begun.
   Use(1);
   for (int i = 0; i < 5; ++i)
     AddFile("C:\\f" + std::to_string(i) + ".txt", 10);
