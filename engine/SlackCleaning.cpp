@@ -34,9 +34,12 @@ void CCleaningJob::CleanSlack(char letter) {
   SetProcess(text);
   SetBar(0);
 
+  if (_clusterSize == 0) { // the drive's size query failed: no slack can be measured
+    _driveStatus = DriveStatus::NotAccessible;
+    return;
+  }
   CPassBuffers buffers;
-  if (_clusterSize == 0 ||
-      !buffers.Allocate(size_t{_clusterSize} + kSlackBufferExtra, _clusterSize)) {
+  if (!buffers.Allocate(size_t{_clusterSize} + kSlackBufferExtra, _clusterSize)) {
     MemoryError();
     return;
   }
