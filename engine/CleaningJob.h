@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/CleaningView.h"
+#include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/WipeMarker.h"
 #include "engine/volume/VolumeInfo.h"
@@ -38,8 +39,11 @@ enum class DriveStatus : int {
 
 /// The current-directory buffer of the walks.
 constexpr size_t kCurrentDirectorySize = 256;
+/// How deep the walks go: deeper than any real tree, and the end of a folder cycle that a
+/// broken file system might show.
+constexpr int kMaxWalkDepth = 128;
 
-class CCleaningJob {
+class CCleaningJob : private INameCleaningHost {
 public:
   CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
                CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
@@ -83,8 +87,10 @@ private:
   void FinishDrive(char letter);
   void ShowReport();
 
-  // Shared helpers of the phases.
-  void Pump();
+  // Shared helpers of the phases; the first three are also what name cleaning is lent.
+  void Pump() override;
+  bool Cancelled() override { return Stopped(); }
+  void DismissNotices() override { DismissDiskSpaceNotices(); }
   bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
   void SetProcess(const std::string& text);
   void SetDetail(const std::string& text);
@@ -111,6 +117,15 @@ private:
   bool WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
   void WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
   void CountWrite();
+
+  // Slack-space cleaning.
+  void SlackWalk(const CPassBuffers& buffers, int depth);
+  bool QualifiesForSlack(const FindData& entry) const;
+  void OverwriteSlack(const CPassBuffers& buffers);
+
+  // Deleted-name cleaning.
+  void NameWalk(CNameCleaner& cleaner, int depth);
+  void CountFolders(int depth);
 
   IPlatform& _platform;
   CSettings& _settings;

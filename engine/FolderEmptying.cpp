@@ -9,9 +9,6 @@
 namespace bw {
 namespace {
 
-// Deep enough for any real tree; a deeper one (or a cycle the file system lets through) stops.
-constexpr int kMaxWalkDepth = 128;
-
 bool EqualNoCase(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i)

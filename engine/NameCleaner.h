@@ -4,9 +4,11 @@
 // name can still be read. The cleaner reads a folder's raw directory data, finds each run of
 // deleted entries and creates files through the ordinary file system whose names take exactly
 // as many entries as the run has, so that the file system puts them into those slots; then it
-// deletes them again. Nothing is written to the disk directly.
+// deletes them again. Nothing is written to the disk directly. Runs of one entry are left to the
+// filler program "BWSingle.exe" (engine/bwsingle), which makes names that take one entry.
 #pragma once
 
+#include "engine/volume/FatDirectory.h"
 #include "engine/volume/VolumeInfo.h"
 
 #include <string>
@@ -42,12 +44,29 @@ public:
   /// the folder's directory data was found and scanned. LoadRoot must have succeeded.
   bool CleanDirectoryNames(const std::string& folder);
 
+  /// Filler files made in the folder cleaned last, per kind.
+  uint32_t GetSingleCount() const { return _singles; }
+  uint32_t GetPairCount() const { return _pairs; }
+  uint32_t GetTripleCount() const { return _triples; }
+
 private:
+  void FillRun(const std::string& prefix, uint32_t length);
+  void MakeFiller(const std::string& path);
+  void RunSingleFiller(const std::string& prefix);
+  void DeleteFillers(const std::string& prefix);
+
   IPlatform& _platform;
   CVolumeInfo& _volume;
   INameCleaningHost& _host;
+  CFatDirectoryReader _reader;
   std::vector<uint8_t> _root;
   bool _rootLoaded = false;
+  uint32_t _singles = 0;
+  uint32_t _pairs = 0;
+  uint32_t _triples = 0;
 };
+
+/// The Windows name of the filler program that makes the one-entry files.
+constexpr const char* kSingleFillerProgram = "BWSingle.exe";
 
 } // namespace bw

@@ -37,6 +37,11 @@ public:
   /// The folder of the running program, ending with a separator, in the platform's own form.
   virtual std::string GetProgramFolder() = 0;
 
+  /// The path to start a companion program that ships in the running program's folder, given by
+  /// its Windows file name ("BWSingle.exe"): on Windows the short form of the program folder
+  /// followed by that name; elsewhere the platform's own name for it in the program folder.
+  virtual std::string GetCompanionProgram(const std::string& windowsName) = 0;
+
   /// Starts program with arguments (each passed as one argument) and waits for it to end.
   /// False when it could not be started; exitCode is defined only on success.
   virtual bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,

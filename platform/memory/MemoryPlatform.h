@@ -63,6 +63,9 @@ public:
   bool GetWindowsDirectory(std::string& folder) override;
   bool GetTempPath(std::string& path) override;
   std::string GetProgramFolder() override { return ProgramFolder; }
+  std::string GetCompanionProgram(const std::string& windowsName) override {
+    return ProgramFolder + windowsName;
+  }
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
 

@@ -52,6 +52,7 @@ public:
   bool GetWindowsDirectory(std::string& folder) override;
   bool GetTempPath(std::string& path) override;
   std::string GetProgramFolder() override;
+  std::string GetCompanionProgram(const std::string& windowsName) override;
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
 };

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixPlatform.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -17,6 +18,15 @@ namespace {
 // Seconds between 1 January 1601 and 1 January 1970.
 constexpr int64_t kEpochDifference = 11644473600LL;
 constexpr int64_t kTicksPerSecond = 10000000LL;
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return i == a.size() && !b[i];
+}
 
 LocalTime FromTm(const std::tm& tm, int milliseconds) {
   LocalTime t;
@@ -41,8 +51,9 @@ VersionInfo CPosixSystem::GetVersion() {
 }
 
 void CPosixSystem::Sleep(uint32_t milliseconds) {
-  struct timespec ts{static_cast<time_t>(milliseconds / 1000),
-                     static_cast<long>(milliseconds % 1000) * 1000000L};
+  struct timespec ts {
+    static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L
+  };
   while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
   }
 }
@@ -82,9 +93,13 @@ bool CPosixSystem::LocalTimeToFileTime(const LocalTime& local, FileTime& time) {
   return true;
 }
 
-bool CPosixSystem::GetWindowsDirectory(std::string&) { return false; }
+bool CPosixSystem::GetWindowsDirectory(std::string&) {
+  return false;
+}
 
-bool CPosixSystem::GetTempPath(std::string&) { return false; }
+bool CPosixSystem::GetTempPath(std::string&) {
+  return false;
+}
 
 std::string CPosixSystem::GetProgramFolder() {
   char path[PATH_MAX];
@@ -95,8 +110,18 @@ std::string CPosixSystem::GetProgramFolder() {
   return self.substr(0, self.rfind('/') + 1);
 }
 
-bool CPosixSystem::RunAndWait(const std::string& program,
-                              const std::vector<std::string>& arguments, uint32_t& exitCode) {
+std::string CPosixSystem::GetCompanionProgram(const std::string& windowsName) {
+  // Linux programs go without the extension and in lower case: "BWSingle.exe" is "bwsingle".
+  std::string name = windowsName;
+  if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".exe"))
+    name.resize(name.size() - 4);
+  for (char& c : name)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return GetProgramFolder() + name;
+}
+
+bool CPosixSystem::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                              uint32_t& exitCode) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : arguments)
@@ -117,8 +142,7 @@ bool CPosixSystem::RunAndWait(const std::string& program,
   return true;
 }
 
-int CStderrMessageBox::Show(const std::string& text, const std::string& caption,
-                            uint32_t style) {
+int CStderrMessageBox::Show(const std::string& text, const std::string& caption, uint32_t style) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   return DefaultMessageBoxAnswer(style);
 }

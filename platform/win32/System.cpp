@@ -142,6 +142,19 @@ std::string CWin32System::GetProgramFolder() {
   return slash == std::string::npos ? std::string(".\\") : self.substr(0, slash + 1);
 }
 
+std::string CWin32System::GetCompanionProgram(const std::string& windowsName) {
+  // The short form keeps the path free of blanks, as older programs expect of argv[0].
+  std::string folder = GetProgramFolder();
+  char buffer[MAX_PATH];
+  DWORD length = ::GetShortPathNameA(folder.c_str(), buffer, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    folder.assign(buffer, length);
+    if (folder.back() != '\\' && folder.back() != '/')
+      folder += '\\';
+  }
+  return folder + windowsName;
+}
+
 bool CWin32System::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                               uint32_t& exitCode) {
   // The program's own name opens the command line, quoted whole: the runtime reads the first

@@ -1,0 +1,108 @@
+// Deleted-name cleaning of a whole FAT drive: the root first, then every folder after the
+// folders below it, each through CNameCleaner, with CURRENTDRIVE naming the folder whose
+// filler files exist meanwhile and the bar advancing per folder.
+#include "engine/CleaningJob.h"
+
+#include <cstdio>
+
+namespace bw {
+
+void CCleaningJob::CleanDriveNames(char letter) {
+  CNameCleaner cleaner(_platform, _volume, *this);
+  if (!cleaner.LoadRoot())
+    return; // NTFS, an unknown format (reported) or an unreadable root
+  char text[96];
+  std::snprintf(text, sizeof(text), "Cleaning folder and file names on Drive %c:", letter);
+  SetProcess(text);
+  char root[4] = {letter, ':', '\\', '\0'};
+  IFileSystem& files = _platform.Files();
+
+  // The slack phase counted the folders of this drive with the same rules as the walk below;
+  // when it did not run, they are counted here, so that the bar still moves per folder.
+  if (!_slackRan) {
+    _foldersCounted = 0;
+    if (files.SetCurrentDirectory(root))
+      CountFolders(0);
+    if (Stopped())
+      return;
+  }
+  _progressStep = _foldersCounted > 0 ? 100.0f / static_cast<float>(_foldersCounted) : 0.0f;
+  _progressValue = 0;
+  SetBar(0);
+
+  _currentPath = root;
+  cleaner.CleanDirectoryNames(root);
+  if (!Stopped() && files.SetCurrentDirectory(root))
+    NameWalk(cleaner, 0);
+  SetBar(100);
+}
+
+void CCleaningJob::NameWalk(CNameCleaner& cleaner, int depth) {
+  if (Stopped())
+    return;
+  IFileSystem& files = _platform.Files();
+  std::string here;
+  FindData entry;
+  std::unique_ptr<IFindSearch> search;
+  if (files.GetCurrentDirectory(here))
+    search = files.FindFirstFile("*.*", entry);
+  if (search) {
+    do {
+      Pump();
+      if (Stopped())
+        break;
+      // Links are never entered: their targets are cleaned where they lie, and a link to a
+      // folder above would make the walk go round for ever.
+      bool folder = (entry.Attributes & kFileAttributeDirectory) &&
+                    !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
+      if (!folder || depth >= kMaxWalkDepth || !files.SetCurrentDirectory(entry.Name))
+        continue;
+      // The folders below first, so that each folder's own fillers come last.
+      NameWalk(cleaner, depth + 1);
+      std::string path;
+      if (!Stopped() && files.GetCurrentDirectory(path)) {
+        _currentPath = path;
+        ShowPathDetail(path);
+        SaveCurrentFolder(path);
+        cleaner.CleanDirectoryNames(path);
+        AdvanceProgress();
+      }
+      if (!files.SetCurrentDirectory(here)) {
+        _driveStatus = DriveStatus::NotAccessible; // lost the way back
+        break;
+      }
+    } while (!Stopped() && search->FindNextFile(entry));
+    search.reset();
+  }
+  DismissDiskSpaceNotices();
+}
+
+void CCleaningJob::CountFolders(int depth) {
+  IFileSystem& files = _platform.Files();
+  std::string here;
+  FindData entry;
+  std::unique_ptr<IFindSearch> search;
+  if (files.GetCurrentDirectory(here))
+    search = files.FindFirstFile("*.*", entry);
+  if (!search)
+    return;
+  do {
+    Pump();
+    if (Stopped())
+      break;
+    bool folder = (entry.Attributes & kFileAttributeDirectory) &&
+                  !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
+    if (!folder)
+      continue;
+    ++_foldersCounted;
+    if (depth < kMaxWalkDepth && files.SetCurrentDirectory(entry.Name)) {
+      CountFolders(depth + 1);
+      if (!files.SetCurrentDirectory(here)) {
+        _driveStatus = DriveStatus::NotAccessible;
+        break;
+      }
+    }
+  } while (!Stopped() && search->FindNextFile(entry));
+}
+
+} // namespace bw
