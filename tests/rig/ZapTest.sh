@@ -17,34 +17,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/lib/common.sh"
 . "$here/lib/images.sh"
 . "$here/lib/populate.sh"
-
-# What the zap is given, below the volume root: a folder and a file of the same parent.
-zap_folder="Work/Zap"
-zap_file="Work/target document.txt"
-passes=12 # an even count: the last pass writes 0xFF, which no fresh cluster holds
+. "$here/lib/zap.sh"
 
 # ---------------------------------------------------------------------------------------------
 # In the guest.
 # ---------------------------------------------------------------------------------------------
-populate_zap() {
-  local root=$1
-  populate_tree "$root" || return 1
-  mkdir -p "$root/$zap_folder/Sub/Deeper" "$root/$zap_folder/.cache" || return 1
-  write_known "$root/$zap_folder/one byte.txt" 1
-  write_known "$root/$zap_folder/FIVE.TXT" 5000
-  write_known "$root/$zap_folder/program.exe" 4000
-  write_known "$root/$zap_folder/Sub/seventy thousand bytes.bin" 70000
-  write_known "$root/$zap_folder/Sub/Deeper/deep.txt" 3000
-  write_known "$root/$zap_folder/.cache/cached.dat" 2000
-  : >"$root/$zap_folder/empty file"
-  write_known "$root/$zap_file" 12345
-  write_known "$root/Work/stays.txt" 4321
-  write_known "$root/Work/old draft.txt" 800
-  rm "$root/Work/old draft.txt" || return 1
-  chmod a-w "$root/$zap_folder/FIVE.TXT" # the read-only attribute
-  sync
-}
-
 guest() {
   local step=$1 out=$2 mnt=$BW_UML_MOUNT
   case $step in
@@ -53,7 +30,7 @@ guest() {
     ;;
   zap | zap-root)
     map_drive Y "$mnt" "$BW_UML_DEVICE" >/dev/null || exit 3
-    bw config set OverwriteCount "$passes" >/dev/null || exit 3
+    bw config set OverwriteCount "$zap_passes" >/dev/null || exit 3
     live_listing "$mnt" >"$out/$step-before"
     if [ "$step" = zap ]; then
       bw zap --yes-to-all "$mnt/$zap_folder" "$mnt/$zap_file"
@@ -75,7 +52,7 @@ fi
 # ---------------------------------------------------------------------------------------------
 # On the host.
 # ---------------------------------------------------------------------------------------------
-rig_need mkfs.fat fsck.fat fls istat blkstat
+rig_need mkfs.fat fsck.fat fls istat blkcat blkstat
 rig_init
 
 case ${1:-} in
@@ -92,20 +69,8 @@ boot() {
   uml_run -o utf8 "$1" -- bash "$here/ZapTest.sh" --guest "$2" "$3"
 }
 
-# file_sectors IMAGE INODE: the sectors istat lists for a file, one a line.
-file_sectors() {
-  istat "$1" "$2" | awk '/^Sectors:/ { listing = 1; next } listing { for (i = 1; i <= NF; i++) print $i }'
-}
-
-# is_filler NAME: a name the deleted-name cleaning leaves (its ".~BW" filler files; a deleted
-# short entry shows with "_" for its first character).
-is_filler() {
-  local name=${1,,}
-  [[ $name == *.~bw && $name == *blankw* ]]
-}
-
 check_image() {
-  local kind=$1 image=$RIG_TMP/$1.img out=$RIG_TMP/$1.out
+  local kind=$1 image=$RIG_TMP/$1.img out=$RIG_TMP/$1.out line name
   echo "== $kind"
   mkdir -p "$out"
   make_image "$kind" "$image" || {
@@ -117,23 +82,7 @@ check_image() {
     return
   }
   fsck_clean "$image" || fail "$kind: fsck.fat -n is not clean after the vfat driver"
-
-  # The sectors of every file to be zapped, and the names that must not be read again.
-  local sectors=$out/sectors names=$out/names inode path
-  : >"$sectors"
-  : >"$names"
-  local type
-  while IFS=$'\t' read -r type inode path; do
-    case $path in
-    "$zap_folder"/* | "$zap_file")
-      printf '%s\n' "${path##*/}" >>"$names"
-      [ "$type" = r ] && file_sectors "$image" "$inode" | sed "s|\$|\t$path|" >>"$sectors"
-      ;;
-    esac
-  done < <(fls -r -p "$image" | sed -n 's|^\([rd]\)/[rd] \([0-9]*\):\t\(.*\)$|\1\t\2\t\3|p')
-  printf '%s\n' Zap "old draft.txt" >>"$names"
-  [ "$(wc -l <"$names")" -ge 12 ] || fail "$kind: fls does not list the files to zap"
-  [ -s "$sectors" ] || fail "$kind: istat gives no sectors for the files to zap"
+  zap_record "$image" "$out" "$kind"
   fls -r -p -d "$image" | grep -q $'\tWork/old draft.txt$' ||
     fail "$kind: the older deleted name is not there to be cleaned"
 
@@ -141,47 +90,10 @@ check_image() {
     fail "$kind: the zap run failed"
     return
   }
-  check_eq "$kind: zap exit status" 0 "$(cat "$out/zap.status")" ||
-    cat "$out/zap.out" "$out/zap.err" >&2
-  grep -q 'All selections were zapped' "$out/zap.out" || fail "$kind: the zap did not finish"
+  zap_check_result "$out" zap "$kind"
   fsck_clean "$image" || fail "$kind: fsck.fat -n is not clean after the zap"
-
-  # Every other live file as it was.
-  grep -v -e "^$zap_folder/" -e "^$zap_file"$'\t' "$out/zap-before" >"$out/others-before"
-  diff -u "$out/others-before" "$out/zap-after" >&2 ||
-    fail "$kind: live files other than the selections changed"
-
-  # Every cluster the zapped files had holds 0xFF, or belongs to a file again.
-  local sector bad=0 checked=0 bytes
-  bytes=$(fsstat "$image" | sed -n 's/^Sector Size: *//p')
-  while IFS=$'\t' read -r sector path; do
-    checked=$((checked + 1))
-    if [ "$(dd if="$image" bs="$bytes" skip="$sector" count=1 status=none | tr -d '\377' |
-      wc -c)" -ne 0 ]; then
-      blkstat "$image" "$sector" | grep -q '^Allocated' && continue
-      bad=$((bad + 1))
-      [ $bad -le 5 ] && fail "$kind: sector $sector of $path does not hold the last pass"
-    fi
-  done <"$sectors"
-  [ $bad -eq 0 ] || fail "$kind: $bad of $checked sectors of zapped files were not overwritten"
-  echo "$checked sectors of zapped files checked"
-
-  # No zapped name is left to read, and the parent folder holds only filler names.
-  local line name wanted
-  fls -r -p -d "$image" >"$out/deleted"
-  while IFS= read -r line; do
-    path=${line#*:$'\t'}
-    name=${path##*/}
-    is_filler "$name" && continue
-    while IFS= read -r wanted; do
-      if [[ ${name,,} == "${wanted,,}" || ${name,,} == "_${wanted:1}" ||
-        ${name,,} == "_${wanted:1}"* ]]; then
-        fail "$kind: the zapped name $wanted can still be read: $line"
-      fi
-    done <"$names"
-    [[ $path == Work/* ]] && fail "$kind: a deleted name other than a filler is left in Work: $line"
-  done <"$out/deleted"
-  fls -u -p "$image" | grep -q $'\tWork$' || fail "$kind: the parent folder Work is gone"
+  zap_check_units "$image" "$out" "$kind"
+  zap_check_names "$image" "$out" "$kind"
 
   # The drive root: everything goes, the root stays, its own deleted names are fillers.
   boot "$image" zap-root "$out" || {
@@ -196,7 +108,7 @@ check_image() {
   [ -s "$out/root-live" ] && fail "$kind: the root still lists: $(head -3 "$out/root-live")"
   while IFS= read -r line; do
     name=${line##*$'\t'}
-    is_filler "$name" || fail "$kind: a deleted name other than a filler is left in the root: $line"
+    zap_is_filler "$name" || fail "$kind: a deleted name other than a filler is in the root: $line"
   done < <(fls -p -d "$image" | grep -v -e $'\t\\$')
 }
 
