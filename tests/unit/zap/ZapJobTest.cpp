@@ -82,38 +82,38 @@ protected:
 };
 
 TEST_F(ZapJobTest, FirstSelectionRoundsToTheClusterAndLaterOnesTo32KiB) {
-  platform.FilesFake.AddFile("C:\\a.txt", "A");
-  platform.FilesFake.AddFile("C:\\b.txt", "B");
-  Run({"C:\\a.txt", "C:\\b.txt"});
-  using Passes = std::vector<std::string>;
-  EXPECT_EQ(PassesWritten("C:\\a.txt"), (Passes{"00:4096", "ff:4096", "00:4096"}));
-  EXPECT_EQ(PassesWritten("C:\\b.txt"), (Passes{"00:32768", "ff:32768", "00:32768"}));
-  EXPECT_FALSE(Exists("C:\\a.txt"));
-  EXPECT_FALSE(Exists("C:\\b.txt"));
-  EXPECT_TRUE(view.Boxes.empty());
-  EXPECT_TRUE(view.Closed);
-  // Without raw access the system's cluster size served, and no names are cleaned.
-  EXPECT_FALSE(job->GetNameCleaning());
-  EXPECT_TRUE(names.Calls.empty());
-}
-
-TEST_F(ZapJobTest, ReadableFormatGivesTheClusterSizeAndCleansTheParentFolder) {
-  GiveDriveAFormat();
-  platform.FilesFake.AddFile("C:\\docs\\a.txt", "A");
-  Run({"C:\\docs\\a.txt"});
-  EXPECT_EQ(PassesWritten("C:\\docs\\a.txt"),
-            (std::vector<std::string>{"00:4096", "ff:4096", "00:4096"}));
-  EXPECT_TRUE(job->GetNameCleaning());
-  EXPECT_EQ(names.Calls, std::vector<std::string>{"C:\\docs x3"});
-}
-
-TEST_F(ZapJobTest, FailedClusterSizeQueryNeverDividesByZero) {
-  platform.DrivesFake.Drives['C'].FreeSpaceFails = true;
-  platform.FilesFake.AddFile("C:\\a.txt", "A");
-  Run({"C:\\a.txt"});
-  EXPECT_EQ(job->GetRoundingUnit(), 32768u);
-  EXPECT_EQ(PassesWritten("C:\\a.txt"),
-            (std::vector<std::string>{"00:32768", "ff:32768", "00:32768"}));
+  struct Case {
+    const char* Name;
+    bool Format, QueryFails;
+    const char* FirstUnit;
+    std::vector<std::string> NameCleaning;
+  } cases[] = {
+      {"boot sector read", true, false, "4096", {"C:\\ x3"}},
+      {"no raw access: the system's cluster size", false, false, "4096", {}},
+      {"no cluster size at all: never a divisor", false, true, "32768", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Format)
+      GiveDriveAFormat();
+    else
+      platform.DrivesFake.Drives['C'].Image.clear();
+    platform.DrivesFake.Drives['C'].FreeSpaceFails = c.QueryFails;
+    platform.FilesFake.Writes.clear();
+    names.Calls.clear();
+    platform.FilesFake.AddFile("C:\\a.txt", "A");
+    platform.FilesFake.AddFile("C:\\b.txt", "B");
+    Run({"C:\\a.txt", "C:\\b.txt"});
+    const std::string unit = c.FirstUnit;
+    using Passes = std::vector<std::string>;
+    EXPECT_EQ(PassesWritten("C:\\a.txt"), (Passes{"00:" + unit, "ff:" + unit, "00:" + unit}));
+    EXPECT_EQ(PassesWritten("C:\\b.txt"), (Passes{"00:32768", "ff:32768", "00:32768"}));
+    EXPECT_FALSE(Exists("C:\\a.txt"));
+    EXPECT_FALSE(Exists("C:\\b.txt"));
+    EXPECT_EQ(names.Calls, c.NameCleaning);
+    EXPECT_TRUE(view.Boxes.empty());
+    EXPECT_TRUE(view.Closed);
+  }
 }
 
 TEST_F(ZapJobTest, PassBytesAndTextsFollowTheCount) {
@@ -164,21 +164,16 @@ TEST_F(ZapJobTest, FileOfFourGibibytesIsSizedFromBothHalves) {
   EXPECT_FALSE(Exists("C:\\huge.bin"));
 }
 
-TEST_F(ZapJobTest, EmptyFileIsDeletedWithoutBeingOpened) {
+TEST_F(ZapJobTest, EmptyAndCompressedFilesAreDeletedWithoutAPass) {
   platform.FilesFake.AddFile("C:\\empty.txt", "");
-  Run({"C:\\empty.txt"});
-  EXPECT_TRUE(platform.FilesFake.Creates.empty());
-  EXPECT_FALSE(Exists("C:\\empty.txt"));
-  EXPECT_EQ(view.Progress.back(), 100);
-}
-
-TEST_F(ZapJobTest, CompressedFileAnsweredYesIsDeletedWithNoPassWritten) {
   platform.FilesFake.AddFile("C:\\packed.log", "secret", kFileAttributeCompressed);
-  Run({"C:\\packed.log"});
+  Run({"C:\\empty.txt", "C:\\packed.log"});
+  EXPECT_TRUE(platform.FilesFake.Creates.empty()) << "neither is opened";
   ASSERT_EQ(view.Prompts.size(), 1u);
   EXPECT_EQ(view.Prompts[0].Dialog, kCompressedConfirmDialog);
-  EXPECT_TRUE(platform.FilesFake.Writes.empty());
+  EXPECT_FALSE(Exists("C:\\empty.txt"));
   EXPECT_FALSE(Exists("C:\\packed.log"));
+  EXPECT_EQ(view.Progress.back(), 100);
 }
 
 TEST_F(ZapJobTest, CancelInTheSecondPassDeletesTheFileAndTouchesNothingElse) {
@@ -503,16 +498,6 @@ TEST_F(ZapJobTest, UnreadableFormatOnTheNineXFamilyCancels) {
   EXPECT_EQ(view.Boxes[0].Text, "Unable to read drive format. File zap canceled.");
   EXPECT_EQ(view.Boxes[0].Caption, "Access Error");
   EXPECT_TRUE(Exists("C:\\a.txt"));
-}
-
-TEST_F(ZapJobTest, LongDisplayPathsAreShortened) {
-  const std::string path = "C:\\documents\\reports\\2024\\quarterly\\figures\\summary-final.txt";
-  platform.FilesFake.AddFile(path, "s");
-  Run({path});
-  ASSERT_FALSE(view.Paths.empty());
-  EXPECT_LE(view.Paths[0].size(), 60u);
-  EXPECT_EQ(view.Paths[0].substr(0, 6), "c:\\...");
-  EXPECT_EQ(job->GetDisplayPath(), view.Paths[0]);
 }
 
 } // namespace
