@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
+#include "platform/VolumeBitmap.h"
 
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@ public:
   virtual IDrives& Drives() = 0;
   virtual IFileSystem& Files() = 0;
   virtual IDesktop& Desktop() = 0;
+  /// The allocation-bitmap query of NTFS volumes.
+  virtual IVolumeBitmap& VolumeBitmap() = 0;
   virtual IRegistry& Registry() = 0;
   virtual IConsole& Console() = 0;
 

@@ -72,6 +72,7 @@ bool CVolumeInfo::Fail(std::string reason) {
 }
 
 bool CVolumeInfo::Open(char letter) {
+  _bootSectorRead = false;
   if (!std::isalpha(static_cast<unsigned char>(letter))) {
     _failure = "not a drive letter";
     return false;
@@ -99,7 +100,8 @@ bool CVolumeInfo::Detect() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   _type = FileSystemType::NotRead;
   uint8_t sector[kMaxSectorSize];
-  if (!ReadBootSector(sector, sizeof(sector)))
+  _bootSectorRead = ReadBootSector(sector, sizeof(sector));
+  if (!_bootSectorRead)
     return Fail(std::string("sector 0 of drive ") + _letter + ": could not be read");
 
   // The OEM name compared as a zero-terminated string: "NTFS    " needs a zero at byte 11.

@@ -78,6 +78,9 @@ public:
   /// from 2, NTFS clusters from 0; numbers outside the volume fail without reading.
   bool ReadCluster(void* buffer, uint64_t cluster);
 
+  /// True when the last Detect read sector 0, whether or not it then accepted the volume.
+  bool WasBootSectorRead() const { return _bootSectorRead; }
+
   /// Why the last Open or Detect failed, as one line.
   const std::string& GetFailureReason() const { return _failure; }
 
@@ -96,6 +99,7 @@ private:
   FileSystemType _type = FileSystemType::NotRead;
   uint16_t _osFamily = 0;
   uint32_t _firstDataSector = 0;
+  bool _bootSectorRead = false;
   // Derived at detection, after validation.
   uint32_t _sectorsPerCluster = 0;
   uint64_t _totalSectors = 0;

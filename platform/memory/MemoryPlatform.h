@@ -92,6 +92,23 @@ public:
   bool LastLogOffFlag = false;
 };
 
+/// The bitmap query with scripted answers; without a script every answer is
+/// kStatusNotSupported, as on a system that has no such query.
+class CMemoryVolumeBitmap final : public IVolumeBitmap {
+public:
+  bool FindEntryPoint() override { return HasEntryPoint; }
+  std::unique_ptr<IVolumeBitmapHandle> OpenVolume(char letter) override;
+
+  bool HasEntryPoint = true;
+  std::set<char> Unopenable; ///< upper-case letters whose volume does not open
+  /// Answers GetBitmap (starting cluster, buffer) with a status.
+  std::function<uint32_t(uint64_t, uint8_t*)> OnGetBitmap;
+  uint32_t PendingResult = kStatusSuccess; ///< what WaitForBitmap returns
+  std::vector<uint64_t> Queries;           ///< starting clusters asked for, in order
+  int Opens = 0;
+  int Waits = 0;
+};
+
 /// The registry as a map, with faults injected by key path (below its root) or by value name;
 /// names match without regard to case.
 class CMemoryRegistry final : public CRegistryTree {
@@ -186,6 +203,7 @@ public:
   IDrives& Drives() override { return DrivesFake; }
   IFileSystem& Files() override { return FilesFake; }
   IDesktop& Desktop() override { return DesktopFake; }
+  IVolumeBitmap& VolumeBitmap() override { return VolumeBitmapFake; }
   IRegistry& Registry() override { return RegistryFake; }
   IConsole& Console() override { return ConsoleFake; }
 
@@ -193,6 +211,7 @@ public:
   CMemoryDrives DrivesFake;
   CMemoryFileSystem FilesFake;
   CMemoryDesktop DesktopFake;
+  CMemoryVolumeBitmap VolumeBitmapFake;
   CMemoryRegistry RegistryFake;
   CMemoryConsole ConsoleFake;
   CScriptedMessageBox MessageBoxes;

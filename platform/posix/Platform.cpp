@@ -9,12 +9,14 @@ namespace {
 class CPosixPlatform final : public IPlatform {
 public:
   CPosixPlatform()
-      : _table(_mapFile), _drives(_table), _files(_table), _liveMap(_mapFile, _table, _drives) {}
+      : _table(_mapFile), _drives(_table), _files(_table), _volumeBitmap(_table),
+        _liveMap(_mapFile, _table, _drives) {}
 
   ISystem& System() override { return _system; }
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IRegistry& Registry() override { return _registry; }
   IConsole& Console() override { return _console; }
   IDriveMap* DriveMap() override { return &_liveMap; }
@@ -29,6 +31,7 @@ private:
   CPosixSystem _system;
   CPosixFileSystem _files;
   CPosixDesktop _desktop;
+  CPosixVolumeBitmap _volumeBitmap;
   CPosixConsole _console;
   CLiveDriveMap _liveMap;
   CRegFileRegistry _registry;

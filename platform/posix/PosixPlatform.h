@@ -56,6 +56,18 @@ public:
                   uint32_t& exitCode) override;
 };
 
+/// The bitmap query where Linux has none: a mapped drive opens, and every answer is
+/// kStatusNotSupported.
+class CPosixVolumeBitmap final : public IVolumeBitmap {
+public:
+  explicit CPosixVolumeBitmap(CDriveTable& table) : _table(table) {}
+  bool FindEntryPoint() override { return true; }
+  std::unique_ptr<IVolumeBitmapHandle> OpenVolume(char letter) override;
+
+private:
+  CDriveTable& _table;
+};
+
 class CPosixDesktop final : public IDesktop {
 public:
   bool CloseLowSpaceWarning() override { return false; }

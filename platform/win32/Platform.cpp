@@ -14,6 +14,7 @@ public:
   IDrives& Drives() override { return _drives; }
   IFileSystem& Files() override { return _files; }
   IDesktop& Desktop() override { return _desktop; }
+  IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IConsole& Console() override { return _console; }
   IRegistry& Registry() override { return _registry; }
 
@@ -25,6 +26,7 @@ private:
   CWin32System _system;
   CWin32FileSystem _files;
   CWin32Desktop _desktop;
+  CWin32VolumeBitmap _volumeBitmap;
   CWin32Console _console;
   CWin32Registry _registry;
   CWin32MessageBox _messageBox;

@@ -40,6 +40,21 @@ public:
   void PressWaitButton(bool logOffCleaning) override;
 };
 
+/// The allocation-bitmap query: NtFsControlFile with FSCTL_GET_VOLUME_BITMAP on a volume
+/// handle, the entry point looked up in ntdll at run time.
+class CWin32VolumeBitmap final : public IVolumeBitmap {
+public:
+  bool FindEntryPoint() override;
+  std::unique_ptr<IVolumeBitmapHandle> OpenVolume(char letter) override;
+
+  /// NtFsControlFile's type, without the driver kit's names.
+  using ControlFunction = long(__stdcall*)(void*, void*, void*, void*, void*, unsigned long, void*,
+                                           unsigned long, void*, unsigned long);
+
+private:
+  ControlFunction _control = nullptr;
+};
+
 /// The console of a console program: Ctrl-C through SetConsoleCtrlHandler.
 class CWin32Console final : public IConsole {
 public:

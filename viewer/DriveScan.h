@@ -1,0 +1,135 @@
+// CDriveScan: the drive viewer's scan of a drive's free clusters for deleted data.
+//
+// The scan owns the volume record, the cluster buffer and the counts; everything it shows or
+// asks goes through the viewer view. It runs on the caller's thread and pumps one message
+// through the view between small units of work, which is where Cancel Scan reaches it.
+#pragma once
+
+#include "engine/volume/VolumeInfo.h"
+#include "viewer/ViewerView.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bw {
+
+class IPlatform;
+class IVolumeBitmapHandle;
+
+/// The caption of the viewer's own message boxes.
+constexpr const char* kViewerTitle = "Blankwright Drive Viewer";
+
+/// The one cluster buffer: clusters larger than this are refused before a scan starts.
+constexpr uint32_t kClusterBufferSize = 131072;
+
+/// The FAT is read in pieces of this many bytes (64 sectors of 512 bytes).
+constexpr uint32_t kFatChunkBytes = 32768;
+
+/// Which scan Begin scan chose (the window posts WM_USER+1 for FAT, WM_USER+2 for NTFS).
+enum class ScanKind { None, Fat, Ntfs };
+
+/// How a scan ended.
+enum class ScanOutcome {
+  NotRun,     ///< the drive was refused before the walk began
+  Completed,  ///< every free cluster was tested; the report was shown
+  Incomplete, ///< the FAT or the allocation bitmap could not be read to the end; "Drive
+              ///< reading error." and the report with the counts so far were shown
+  ReadFailed, ///< a cluster could not be read; the scan stopped without a report
+  Cancelled,  ///< the user stopped it; no report
+};
+
+/// What the cluster test found.
+enum class ClusterTest { ReadFailed, Blank, DeletedData };
+
+/// What asked for a cluster to be shown; it decides the message when the read fails.
+enum class ShowRequest { ListSelection, DisplayMode };
+
+/// True when every byte is 0x00, 0xFF or 0xF6.
+bool IsBlankCluster(const uint8_t* data, size_t size);
+
+class CDriveScan {
+public:
+  CDriveScan(IPlatform& platform, IViewerView& view);
+  ~CDriveScan();
+  CDriveScan(const CDriveScan&) = delete;
+  CDriveScan& operator=(const CDriveScan&) = delete;
+
+  /// Allocates the cluster buffer (when the window opens); false when memory is short.
+  bool AllocateClusterBuffer();
+
+  /// Begin scan up to the statistic texts: clears the last scan's results, takes the drive
+  /// from the view, checks that it is ready and can be scanned, and shows its figures. False,
+  /// after its message box, when the drive is refused.
+  bool OpenDrive();
+
+  /// OpenDrive, then the scan its format calls for (None when the drive was refused).
+  ScanKind BeginScan();
+
+  /// The walk over the free clusters of a FAT12, FAT16 or FAT32 volume.
+  ScanOutcome RunFatScan();
+
+  /// The walk over the free clusters of an NTFS volume, from its allocation bitmap.
+  ScanOutcome RunNtfsScan();
+
+  /// BeginScan and then the scan it chose, for front ends without posted messages.
+  ScanOutcome Scan();
+
+  /// Reads cluster into the cluster buffer and tests it. A failed read shows its message and
+  /// sets the cancel flag.
+  ClusterTest TestCluster(uint64_t cluster);
+
+  /// Cancel Scan: asks "Are you sure you want to stop scanning?"; Yes stops the scan at its
+  /// next poll.
+  void CancelScan();
+
+  /// Stops the scan at its next poll without asking.
+  void StopScan() { _cancelled = true; }
+
+  /// Shows cluster number entry (decimal text, as the cluster list holds it) in the data
+  /// display in the view's mode; an empty entry shows nothing. False when it was not shown.
+  bool ShowCluster(const std::string& entry, ShowRequest request);
+
+  /// The drive of the last Begin scan.
+  char GetDriveLetter() const { return _letter; }
+  /// Clusters with deleted data found by the last scan.
+  uint64_t GetHitCount() const { return _hits; }
+  /// True once Cancel Scan (or a cluster that could not be read) stopped the scan.
+  bool IsCancelled() const { return _cancelled; }
+  /// True when the drive holds the Windows folder (the report then carries the swap-file note).
+  bool IsWindowsDrive() const { return _windowsDrive; }
+  /// The volume record of the last Begin scan.
+  const CVolumeInfo& GetVolume() const { return _volume; }
+  /// After an Incomplete scan: what could not be read, as one line.
+  const std::string& GetFailureDetail() const { return _failureDetail; }
+  /// The cluster read last (GetVolume().GetBytesPerCluster() bytes of it are meaningful).
+  const uint8_t* GetClusterBuffer() const { return _clusterBuffer.data(); }
+
+private:
+  void RecordHit(uint64_t cluster);
+  void SetText(StatisticText which, uint64_t value);
+  void FinishScan(ScanOutcome& outcome, std::optional<uint64_t> readTo);
+  int Message(const std::string& text, const std::string& caption, uint32_t style);
+  bool WalkFatChunk(const uint8_t* chunk, uint64_t chunkByte, uint32_t chunkBytes, uint64_t& c,
+                    uint64_t lastCluster);
+  bool WalkBitmapPiece(const uint8_t* piece, uint64_t pieceStart, uint64_t first, uint32_t bits,
+                       uint64_t& next);
+  uint32_t QueryBitmap(IVolumeBitmapHandle*& source, IVolumeBitmapHandle& ownReader, uint64_t start,
+                       uint8_t* buffer);
+
+  IPlatform& _platform;
+  IViewerView& _view;
+  CVolumeInfo _volume;
+  char _letter = 'C';
+  uint64_t _firstCluster = 2;
+  bool _opened = false;
+  bool _cancelled = false;
+  bool _readFailed = false; // the cancel flag was set by a cluster that could not be read
+  bool _windowsDrive = false;
+  uint64_t _hits = 0;
+  std::string _failureDetail;
+  std::vector<uint8_t> _clusterBuffer;
+};
+
+} // namespace bw
