@@ -30,6 +30,7 @@ extern const Command kDriveCommand;
 extern const Command kInfoCommand;
 extern const Command kCleanCommand;
 extern const Command kScanCommand;
+extern const Command kZapCommand;
 
 /// True when arguments ask for help ("--help" or "-h" anywhere).
 bool WantsHelp(const Arguments& arguments);

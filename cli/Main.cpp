@@ -10,11 +10,8 @@ namespace {
 using bw::cli::Command;
 
 const Command* const kCommands[] = {
-    &bw::cli::kCleanCommand,
-    &bw::cli::kConfigCommand,
-    &bw::cli::kDriveCommand,
-    &bw::cli::kInfoCommand,
-    &bw::cli::kScanCommand,
+    &bw::cli::kCleanCommand, &bw::cli::kConfigCommand, &bw::cli::kDriveCommand,
+    &bw::cli::kInfoCommand,  &bw::cli::kScanCommand,   &bw::cli::kZapCommand,
 };
 
 void PrintUsage(std::FILE* out) {

@@ -488,8 +488,15 @@ void CMemoryFileSystem::MarkRemoved(Node& node) {
 }
 
 void CMemoryFileSystem::Detach(Node& node) {
-  if (node.Parent)
-    node.Parent->Children.erase(FoldCase(node.Name));
+  // The folder may hold the last reference: the node must outlive its own removal.
+  std::shared_ptr<Node> keep;
+  if (node.Parent) {
+    auto found = node.Parent->Children.find(FoldCase(node.Name));
+    if (found != node.Parent->Children.end()) {
+      keep = found->second;
+      node.Parent->Children.erase(found);
+    }
+  }
   node.Parent = nullptr;
   MarkRemoved(node);
 }

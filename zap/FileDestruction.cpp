@@ -1,0 +1,69 @@
+// File destruction: the file is written over from its start to a whole number of rounding
+// units, N times with the alternating pass bytes, and then deleted. The deletion runs also
+// after a cancel and after a failed open, so that a file the user chose never stays whole
+// under its name.
+#include "engine/OverwritePasses.h"
+#include "zap/ZapJob.h"
+#include "zap/ZapText.h"
+
+#include <algorithm>
+
+namespace bw {
+
+void CZapJob::DestroyFile(const FindData& data, bool overwrite) {
+  const uint64_t size = data.Size;
+  if (size != 0 && overwrite) {
+    const uint64_t unit = _roundingUnit ? _roundingUnit : kZapWriteSize;
+    const uint64_t clusters = size / unit + (size % unit ? 1 : 0);
+    const uint64_t paddedSize = clusters * unit;
+    const uint64_t chunks = paddedSize / kZapWriteSize + (paddedSize % kZapWriteSize ? 1 : 0);
+    _progressStep = 100.0f / static_cast<float>(chunks);
+    uint32_t writes = 0; // counted across the passes, for the flush every 70 writes
+    const uint32_t passes = PassCount();
+    for (uint32_t pass = 1; pass <= passes; ++pass)
+      if (!OverwritePass(pass, passes, paddedSize, writes) || _cancelled)
+        break;
+  }
+  _platform.Files().ShellDelete(_current.Access);
+  if (!_cancelled)
+    SetBar(100);
+}
+
+bool CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t paddedSize, uint32_t& writes) {
+  SetPass(PassText(pass, passes));
+  SetBar(0);
+  _progressValue = 0;
+  auto file = _platform.Files().CreateFile(_current.Access, kGenericWrite, 0, kOpenExisting,
+                                           kFileAttributeNormal);
+  if (!file) {
+    ShowMessage(Fill("File %s could not be accessed.  It may be in use by another program.",
+                     _current.Shown),
+                "File Error", kMbOk | kMbIconError);
+    Cancel();
+    return false;
+  }
+  uint64_t position = 0;
+  file->Seek(0, SeekOrigin::Begin, position);
+  const uint8_t* bytes = _buffers.ForPass(pass);
+  uint64_t remaining = paddedSize;
+  while (remaining > 0) {
+    Pump();
+    if (_cancelled)
+      break;
+    const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(remaining, kZapWriteSize));
+    uint32_t written = 0;
+    file->Write(bytes, chunk, written);
+    remaining -= chunk;
+    _progressValue += _progressStep;
+    SetBar(static_cast<int>(_progressValue));
+    if (++writes % kZapFlushEvery == 0)
+      file->Flush();
+  }
+  file->Flush();
+  file->Close();
+  if (!_cancelled)
+    SetBar(100);
+  return true;
+}
+
+} // namespace bw

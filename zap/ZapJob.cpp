@@ -1,0 +1,365 @@
+// The zap job: the selection loop, the folder walk, folder removal and the name cleaning that
+// follows. The per-file gate and the file destruction are in their own files.
+#include "zap/ZapJob.h"
+
+#include "engine/PathShortening.h"
+#include "settings/Settings.h"
+#include "zap/ZapText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace bw {
+namespace {
+
+bool HasDriveLetter(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+}
+
+// "c:\": a drive root, which the zap treats as a folder and never removes.
+bool IsDriveRoot(const std::string& path) {
+  return path.size() == 3 && path[1] == ':';
+}
+
+bool IsDotEntry(const std::string& name) {
+  return name == "." || name == "..";
+}
+
+} // namespace
+
+CZapJob::CZapJob(IPlatform& platform, const CSettings& settings, IZapView& view,
+                 std::vector<std::string> selections)
+    : _platform(platform), _settings(settings), _view(view), _selections(std::move(selections)),
+      _volume(platform), _ownNameCleaning(platform, _volume, *this),
+      _nameCleaner(&_ownNameCleaning) {
+  // What the dialog does when it opens: nothing of an earlier job carries over.
+  _volume.Clear();
+  _yesToAll.fill(false);
+  _cancelled = false;
+  _roundingUnit = 0;
+}
+
+CZapJob::~CZapJob() = default;
+
+void CZapJob::SetNameCleaning(IFolderNameCleaning* cleaning) {
+  _nameCleaner = cleaning ? cleaning : &_ownNameCleaning;
+}
+
+void CZapJob::Run() {
+  _osFamily = DetermineOsFamily(_platform.System().GetVersion());
+  if (!_buffers.Allocate(kZapWriteSize)) {
+    _buffers.Free();
+    ShowMessage("Insufficient memory to continue.  Close some windows to free up memory.",
+                "Memory Error", kMbOk | kMbIconError);
+    Cancel();
+    _view.Close();
+    return;
+  }
+  _pathWidth = _view.PathWidth();
+  _formatNeeded = true;
+  _nameCleaning = true;
+
+  for (const std::string& selection : _selections) {
+    Pump();
+    if (_cancelled)
+      break;
+    HandleSelection(selection);
+    // Every way out of the loop (Cancel, Abort, a failed folder, an unreadable format) has
+    // set the cancel flag.
+    if (_cancelled)
+      break;
+  }
+
+  _buffers.Free();
+  if (!_cancelled && _nameCleaning)
+    CleanParentFolderNames();
+  _view.Close();
+}
+
+void CZapJob::HandleSelection(const std::string& selection) {
+  if (selection.empty())
+    return;
+  SetCurrent(selection);
+  if (RefuseLongPath(_current, false))
+    return;
+
+  const bool endsWithSeparator = selection.back() == '\\';
+  std::string pattern = selection;
+  if (endsWithSeparator) {
+    pattern += "*.*";
+    _formatNeeded = true;
+  }
+  FindData data;
+  if (TestExistence(pattern, data) != Existence::Found || _cancelled)
+    return;
+
+  const bool isRoot = IsDriveRoot(_current.Shown);
+  if (isRoot)
+    data.Attributes = kFileAttributeDirectory; // the find data is the root's first entry
+  if (!ReadDriveFormat())
+    return;
+  _severalItems = _selections.size() >= 2 || isRoot || (data.Attributes & kFileAttributeDirectory);
+  if (!_animationStarted) {
+    _view.StartAnimation();
+    _animationStarted = true;
+  }
+
+  if (!isRoot) {
+    // A selected link goes by itself; what it points at was not selected.
+    uint32_t attributes = data.Attributes;
+    if (endsWithSeparator)
+      attributes = _platform.Files().GetFileAttributes(selection.substr(0, selection.size() - 1));
+    if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeReparsePoint)) {
+      ShowCurrentPath();
+      RemoveLink(_current.Access, attributes);
+      return;
+    }
+  }
+
+  if (data.Attributes & kFileAttributeDirectory) {
+    ZapFolderSelection();
+  } else {
+    ShowCurrentPath();
+    SetBar(0);
+    GateFile(data);
+  }
+}
+
+CZapJob::Existence CZapJob::TestExistence(const std::string& pattern, FindData& data) {
+  IFileSystem& files = _platform.Files();
+  for (;;) {
+    if (files.FindFirstFile(pattern, data))
+      return Existence::Found;
+    const uint32_t error = files.GetLastError();
+    _view.StopAnimation();
+    if (error == kErrorFileNotFound) {
+      RestartAnimation();
+      // Nothing under a pattern ending in "*" is an empty drive root; else the item has gone.
+      if (pattern.back() == '*') {
+        data = FindData{};
+        return Existence::Found;
+      }
+      return Existence::Vanished;
+    }
+    const std::string& path = _current.Shown;
+    std::string text = path[0] == '\\'
+                           ? Fill("The drive containing %s could not be accessed.", path)
+                           : Fill("Drive %c: could not be accessed.", path.substr(0, 1));
+    int answer = _view.MessageBox(text, "Drive Error", kMbRetryCancel | kMbIconError);
+    RestartAnimation();
+    if (answer != kIdRetry) {
+      Cancel();
+      return Existence::Cancelled;
+    }
+  }
+}
+
+bool CZapJob::ReadDriveFormat() {
+  const std::string& path = _current.Access;
+  if (_formatNeeded && path.size() >= 2 && path[1] == ':') {
+    _formatNeeded = false;
+    _nameCleaning = true;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    if (!_volume.Open(letter)) {
+      if (_osFamily != kOsFamilyNt) {
+        ShowMessage("Unable to read drive format. File zap canceled.", "Access Error",
+                    kMbOk | kMbIconError);
+        Cancel();
+        return false;
+      }
+      _nameCleaning = false; // no raw access: the names stay, the files still go
+    }
+    _roundingUnit =
+        _nameCleaning ? _volume.GetBytesPerCluster() : GetSystemClusterSize(_platform, letter);
+  } else {
+    _roundingUnit = kZapWriteSize;
+  }
+  // A failed cluster-size query reports 0, which must never divide a file's size; the unit of
+  // the later selections serves instead.
+  if (_roundingUnit == 0)
+    _roundingUnit = kZapWriteSize;
+  return true;
+}
+
+void CZapJob::ZapFolderSelection() {
+  if (RefuseLongPath(_current, true))
+    return;
+  if (!_yesToAll[static_cast<size_t>(ZapPromptKind::Folder)] && !_cancelled &&
+      !Confirm(MakeFolderPrompt(_current.Shown, _severalItems), ZapPromptKind::Folder))
+    return;
+
+  const Item folder = _current;
+  _lastFolder = folder;
+  IFileSystem& files = _platform.Files();
+  if (!files.SetCurrentDirectory(folder.Access))
+    return;
+  WalkFolder();
+  files.SetCurrentDirectory("..");
+  // A drive root is emptied but never removed.
+  if (folder.Access.back() == '\\' || _cancelled)
+    return;
+  if (_nameCleaning)
+    CleanNames(folder.Access);
+  if (!RemoveFolder(folder.Access))
+    FolderError(folder.Shown);
+}
+
+void CZapJob::WalkFolder() {
+  IFileSystem& files = _platform.Files();
+  std::string here;
+  FindData entry;
+  std::unique_ptr<IFindSearch> search = files.FindFirstFile("*.*", entry);
+  if (!search || !files.GetCurrentDirectory(here))
+    return;
+  do {
+    Pump();
+    if (_cancelled)
+      break;
+    if (IsDotEntry(entry.Name))
+      continue;
+    SetCurrent(here.back() == '\\' ? here + entry.Name : here + "\\" + entry.Name);
+    const bool isFolder = entry.Attributes & kFileAttributeDirectory;
+    if (RefuseLongPath(_current, isFolder))
+      continue; // it stays, and so does this folder
+    if (entry.Attributes & kFileAttributeReparsePoint) {
+      // Never followed: the link goes, whatever it points at stays as it is.
+      ShowCurrentPath();
+      RemoveLink(_current.Access, entry.Attributes);
+    } else if (isFolder) {
+      const Item folder = _current;
+      // A folder that cannot be entered is left, and keeps this one.
+      if (!files.SetCurrentDirectory(folder.Access))
+        continue;
+      WalkFolder();
+      files.SetCurrentDirectory(here);
+      if (_cancelled)
+        break;
+      if (_nameCleaning)
+        CleanNames(folder.Access);
+      if (!RemoveFolder(folder.Access)) {
+        FolderError(folder.Shown);
+        break;
+      }
+    } else {
+      ShowCurrentPath();
+      GateFile(entry);
+    }
+  } while (!_cancelled && search->FindNextFile(entry));
+}
+
+bool CZapJob::RemoveFolder(const std::string& folder) {
+  IFileSystem& files = _platform.Files();
+  if (folder.size() > kZapMaxFolderPath)
+    return false;
+  // Anything left in it (a declined file, a protected one) keeps the folder.
+  FindData entry;
+  if (auto search = files.FindFirstFile(folder + "\\*.*", entry)) {
+    do
+      if (!IsDotEntry(entry.Name))
+        return false;
+    while (search->FindNextFile(entry));
+  }
+  return files.ShellDelete(folder);
+}
+
+void CZapJob::FolderError(const std::string& folder) {
+  ShowMessage(Fill("Unable to delete folder %s.  Canceling operation.", folder), "Folder Error",
+              kMbOk | kMbIconError);
+  Cancel();
+}
+
+void CZapJob::RemoveLink(const std::string& path, uint32_t attributes) {
+  IFileSystem& files = _platform.Files();
+  if (attributes & kFileAttributeDirectory)
+    files.RemoveDirectory(path);
+  else
+    files.DeleteFile(path);
+}
+
+void CZapJob::CleanNames(const std::string& folder) {
+  // Deleted names are read from a drive's own directories: a network folder has none to read.
+  if (!HasDriveLetter(folder))
+    return;
+  _nameCleaner->CleanFolder(folder, PassCount());
+}
+
+void CZapJob::CleanParentFolderNames() {
+  const std::string& last = _lastFolder.Access.empty() ? _current.Access : _lastFolder.Access;
+  size_t slash = last.rfind('\\');
+  std::string parent = slash == std::string::npos ? std::string() : last.substr(0, slash);
+  if (parent.size() <= 2)
+    parent += '\\'; // "c:" is the root "c:\"
+  CleanNames(parent);
+}
+
+// ---- shared helpers -------------------------------------------------------------------------
+
+void CZapJob::OnCancel() {
+  _view.StopAnimation();
+  if (_view.MessageBox("Are you sure you want to stop zapping the selected files?", "Abort",
+                       kMbYesNo | kMbIconQuestion) == kIdYes) {
+    Cancel();
+    _view.EnableCancel(false);
+  } else {
+    RestartAnimation();
+  }
+}
+
+void CZapJob::OnClose() {
+  Cancel();
+  _view.EnableCancel(false);
+}
+
+void CZapJob::Pump() {
+  _view.PumpMessage();
+}
+
+void CZapJob::SetCurrent(const std::string& accessPath) {
+  _current.Access = accessPath;
+  _current.Shown = ToLowerPath(accessPath);
+}
+
+void CZapJob::ShowCurrentPath() {
+  _displayPath = _current.Shown;
+  if (_displayPath.size() > kShortenAbove)
+    _displayPath = ShortenPath(_displayPath, _pathWidth,
+                               [this](const std::string& t) { return _view.MeasurePathText(t); });
+  _view.SetPathText(_displayPath);
+}
+
+void CZapJob::SetBar(int percent) {
+  _view.SetProgress(std::clamp(percent, 0, 100));
+}
+
+void CZapJob::SetPass(const std::string& text) {
+  _passText = text;
+  _view.SetPassText(text);
+}
+
+int CZapJob::ShowMessage(const std::string& text, const std::string& caption, uint32_t style) {
+  _view.StopAnimation();
+  return _view.MessageBox(text, caption, style);
+}
+
+void CZapJob::RestartAnimation() {
+  if (_animationStarted)
+    _view.StartAnimation();
+}
+
+bool CZapJob::RefuseLongPath(const Item& item, bool folder) {
+  std::string path = item.Access;
+  if (path.size() > 3 && path.back() == '\\')
+    path.pop_back();
+  if (path.size() <= (folder ? kZapMaxFolderPath : kZapMaxPath))
+    return false;
+  ShowMessage(Fill("The path %s is too long to be zapped.", item.Shown),
+              folder ? "Folder Error" : "File Error", kMbOk | kMbIconError);
+  RestartAnimation();
+  return true;
+}
+
+uint32_t CZapJob::PassCount() const {
+  return static_cast<uint32_t>(std::clamp(_settings.OverwriteCount, 0, 255));
+}
+
+} // namespace bw
