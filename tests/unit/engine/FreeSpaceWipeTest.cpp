@@ -142,9 +142,10 @@ TEST_F(FreeSpaceWipeTest, PassesAlternateZerosAndOnes) {
     EXPECT_EQ(fills, c.Fills);
     for (const WriteRecord& w : platform->FilesFake.Writes)
       EXPECT_NE(w.Fill, -1) << "every unit is one pattern";
-    if (c.Passes > 1)
+    if (c.Passes > 1) {
       EXPECT_EQ(view.Details.back(), "Pass " + std::to_string(c.Passes) + " of " +
                                          std::to_string(c.Passes) + " overwrites");
+    }
   }
   Use(kMiB, 1);
   job->WipeFreeSpace('C');
@@ -168,8 +169,9 @@ TEST_F(FreeSpaceWipeTest, CancelAtAnyWriteLeavesNoWipeFile) {
     EXPECT_FALSE(AnyWipeFileLeft());
     EXPECT_EQ(platform->FilesFake.Volume('C')->FreeBytes, 3 * kMiB);
     EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Aborted);
-    if (at < 11) // before the first pass's last unit, which reaches 100 by itself
+    if (at < 11) { // before the first pass's last unit, which reaches 100 by itself
       EXPECT_LT(view.Progress, 100) << "the bar stays where it was";
+    }
   }
 }
 
