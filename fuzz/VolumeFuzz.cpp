@@ -26,8 +26,8 @@ void Walk(CFatDirectoryReader& reader, CVolumeInfo& volume, const std::vector<ui
     std::string name = ShortEntryName(entry);
     if (name == "." || name == "..")
       continue;
-    uint32_t cluster = FindDirectoryEntry(data.data(), data.size(), name,
-                                          volume.GetFileSystemType());
+    uint32_t cluster =
+        FindDirectoryEntry(data.data(), data.size(), name, volume.GetFileSystemType());
     std::vector<uint8_t> child;
     if (cluster != 0 && reader.ReadClusterChain(cluster, child))
       Walk(reader, volume, child, depth + 1);

@@ -10,10 +10,10 @@
 namespace bw {
 
 struct DriveMapEntry {
-  char Letter = 0;                         ///< 'A'..'Z'
-  DriveType Type = DriveType::Fixed;       ///< Fixed or Removable
-  std::string MountFolder;                 ///< where the volume's files are reached
-  std::string RawSource;                   ///< block device or image file for sector reads
+  char Letter = 0;                   ///< 'A'..'Z'
+  DriveType Type = DriveType::Fixed; ///< Fixed or Removable
+  std::string MountFolder;           ///< where the volume's files are reached
+  std::string RawSource;             ///< block device or image file for sector reads
 };
 
 class IDriveMap {

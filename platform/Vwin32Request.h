@@ -17,8 +17,8 @@ constexpr uint32_t kVwin32CarryFlag = 1;
 
 struct Vwin32Request {
   uint32_t ControlCode = 0;
-  uint8_t Packet[10] = {};     ///< first sector (4), sector count (2), buffer address (4)
-  uint32_t Registers[7] = {};  ///< indexed by Vwin32Register
+  uint8_t Packet[10] = {};    ///< first sector (4), sector count (2), buffer address (4)
+  uint32_t Registers[7] = {}; ///< indexed by Vwin32Register
 };
 
 /// Builds the packet and register block that read count sectors from sector first of the drive

@@ -17,11 +17,12 @@ constexpr uint8_t kAttributeDirectory = 0x10;
 // Where the thirteen characters of a long-name entry lie.
 constexpr size_t kLongNameOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
 
-bool IsLongNameEntry(const uint8_t* entry) { return (entry[11] & 0x3F) == kAttributeLongName; }
+bool IsLongNameEntry(const uint8_t* entry) {
+  return (entry[11] & 0x3F) == kAttributeLongName;
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -241,8 +242,7 @@ bool CFatDirectoryReader::ReadRootDirectory(std::vector<uint8_t>& data) {
   }
 }
 
-bool CFatDirectoryReader::LocateDirectory(const std::string& path,
-                                          const std::vector<uint8_t>& root,
+bool CFatDirectoryReader::LocateDirectory(const std::string& path, const std::vector<uint8_t>& root,
                                           std::vector<uint8_t>& data) {
   if (path.size() < 3)
     return Fail("not a folder path: " + path);

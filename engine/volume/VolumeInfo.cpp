@@ -24,7 +24,9 @@ bool IsSectorSize(uint32_t bytes) {
   return bytes == 512 || bytes == 1024 || bytes == 2048 || bytes == 4096;
 }
 
-bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(uint32_t v) {
+  return v != 0 && (v & (v - 1)) == 0;
+}
 
 // NTFS stores clusters of more than 128 sectors as a negative power of two.
 uint32_t DecodeNtfsSectorsPerCluster(uint8_t field) {
@@ -206,8 +208,7 @@ bool CVolumeInfo::ClassifyFat(const uint8_t* sector) {
   }
   // Every cluster's entry must lie inside the FAT, or a chain walk would read past it.
   if (fatSize * bytesPerSector * 8 < (clusters + 2) * entryBits)
-    return Fail("boot sector: the FAT is too small for " + std::to_string(clusters) +
-                " clusters");
+    return Fail("boot sector: the FAT is too small for " + std::to_string(clusters) + " clusters");
 
   _type = type;
   _firstDataSector = static_cast<uint32_t>(firstData);
@@ -228,7 +229,9 @@ uint32_t CVolumeInfo::GetBytesPerSector() const {
   return IsFat() ? Get16(_fatBoot + 11) : 0;
 }
 
-uint32_t CVolumeInfo::GetSectorsPerCluster() const { return _sectorsPerCluster; }
+uint32_t CVolumeInfo::GetSectorsPerCluster() const {
+  return _sectorsPerCluster;
+}
 
 uint32_t CVolumeInfo::GetBytesPerCluster() const {
   return GetBytesPerSector() * GetSectorsPerCluster();
@@ -240,9 +243,13 @@ uint32_t CVolumeInfo::GetReservedSectors() const {
   return IsFat() ? Get16(_fatBoot + 14) : 0;
 }
 
-uint32_t CVolumeInfo::GetNumberOfFats() const { return IsFat() ? _fatBoot[16] : 0; }
+uint32_t CVolumeInfo::GetNumberOfFats() const {
+  return IsFat() ? _fatBoot[16] : 0;
+}
 
-uint32_t CVolumeInfo::GetRootEntryCount() const { return IsFat() ? Get16(_fatBoot + 17) : 0; }
+uint32_t CVolumeInfo::GetRootEntryCount() const {
+  return IsFat() ? Get16(_fatBoot + 17) : 0;
+}
 
 uint32_t CVolumeInfo::GetSectorsPerFat() const {
   if (_type == FileSystemType::Fat32)
@@ -254,7 +261,9 @@ uint32_t CVolumeInfo::GetRootDirectoryCluster() const {
   return _type == FileSystemType::Fat32 ? Get32(_fatBoot + 44) : 0;
 }
 
-uint64_t CVolumeInfo::GetTotalSectors() const { return _totalSectors; }
+uint64_t CVolumeInfo::GetTotalSectors() const {
+  return _totalSectors;
+}
 
 uint32_t CVolumeInfo::GetClusterCount() const {
   if (!IsFat())
@@ -268,14 +277,15 @@ uint64_t CVolumeInfo::GetNtfsClusterCount() const {
   return (_totalSectors - GetReservedSectors()) / _sectorsPerCluster;
 }
 
-uint64_t CVolumeInfo::GetFreeBytes() { return bw::GetFreeBytes(_platform, _letter, _osFamily); }
+uint64_t CVolumeInfo::GetFreeBytes() {
+  return bw::GetFreeBytes(_platform, _letter, _osFamily);
+}
 
 bool CVolumeInfo::ReadSectors(void* buffer, uint64_t first, uint32_t count) {
   if (_type == FileSystemType::NotRead || count == 0 || first >= _totalSectors ||
       count > _totalSectors - first)
     return false;
-  return bw::ReadSectors(_platform, _osFamily, _letter, first, count, GetBytesPerSector(),
-                         buffer);
+  return bw::ReadSectors(_platform, _osFamily, _letter, first, count, GetBytesPerSector(), buffer);
 }
 
 bool CVolumeInfo::ReadCluster(void* buffer, uint64_t cluster) {

@@ -8,7 +8,9 @@
 
 namespace bw::posix {
 
-void CDriveTable::Reload() { _file.List(_entries); }
+void CDriveTable::Reload() {
+  _file.List(_entries);
+}
 
 const DriveMapEntry* CDriveTable::Find(char letter) const {
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
@@ -18,7 +20,9 @@ const DriveMapEntry* CDriveTable::Find(char letter) const {
   return nullptr;
 }
 
-CPosixDrives::~CPosixDrives() { CloseSources(); }
+CPosixDrives::~CPosixDrives() {
+  CloseSources();
+}
 
 void CPosixDrives::CloseSources() {
   for (auto& [letter, fd] : _sources)

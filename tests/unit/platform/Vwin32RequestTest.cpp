@@ -1,5 +1,6 @@
-#include "platform/Bytes.h"
 #include "platform/Vwin32Request.h"
+
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 

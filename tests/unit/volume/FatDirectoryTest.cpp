@@ -1,10 +1,10 @@
 #include "engine/volume/FatDirectory.h"
+
 #include "platform/memory/MemoryPlatform.h"
 #include "tests/unit/volume/FatImage.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <numeric>
 
 namespace bw {

@@ -6,7 +6,9 @@
 
 namespace bw::test {
 
-FatGeometry FloppyGeometry() { return FatGeometry{}; }
+FatGeometry FloppyGeometry() {
+  return FatGeometry{};
+}
 
 FatGeometry Fat16Geometry() {
   FatGeometry g;
@@ -62,8 +64,8 @@ CFatImage::CFatImage(const FatGeometry& g) : Geometry(g) {
 }
 
 uint32_t CFatImage::FirstDataSector() const {
-  uint32_t root = (Geometry.RootEntries * 32 + Geometry.BytesPerSector - 1) /
-                  Geometry.BytesPerSector;
+  uint32_t root =
+      (Geometry.RootEntries * 32 + Geometry.BytesPerSector - 1) / Geometry.BytesPerSector;
   return Geometry.ReservedSectors + Geometry.Fats * Geometry.SectorsPerFat + root;
 }
 
@@ -73,9 +75,8 @@ uint32_t CFatImage::ClusterCount() const {
 
 void CFatImage::SetFat(uint32_t cluster, uint32_t value) {
   for (uint32_t copy = 0; copy < Geometry.Fats; ++copy) {
-    uint8_t* fat = Bytes.data() +
-                   size_t{Geometry.ReservedSectors + copy * Geometry.SectorsPerFat} *
-                       Geometry.BytesPerSector;
+    uint8_t* fat = Bytes.data() + size_t{Geometry.ReservedSectors + copy * Geometry.SectorsPerFat} *
+                                      Geometry.BytesPerSector;
     switch (Geometry.EntryBits) {
     case 12: {
       uint8_t* p = fat + cluster * 3 / 2;
@@ -114,8 +115,8 @@ uint8_t* CFatImage::RootRegion() {
                             Geometry.BytesPerSector;
 }
 
-size_t WriteEntry(uint8_t* data, size_t offset, const std::string& shortName11,
-                  uint8_t attributes, uint32_t firstCluster, const std::string& longName) {
+size_t WriteEntry(uint8_t* data, size_t offset, const std::string& shortName11, uint8_t attributes,
+                  uint32_t firstCluster, const std::string& longName) {
   static const size_t kOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
   if (!longName.empty()) {
     size_t parts = (longName.size() + 12) / 13;
@@ -126,7 +127,7 @@ size_t WriteEntry(uint8_t* data, size_t offset, const std::string& shortName11,
       e[11] = 0x0F;
       for (size_t i = 0; i < 13; ++i) {
         size_t at = (n - 1) * 13 + i;
-        uint16_t c = at < longName.size()   ? static_cast<uint8_t>(longName[at])
+        uint16_t c = at < longName.size()    ? static_cast<uint8_t>(longName[at])
                      : at == longName.size() ? 0x0000
                                              : 0xFFFF;
         Set16(e + kOffsets[i], c);

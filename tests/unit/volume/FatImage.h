@@ -15,9 +15,9 @@ struct FatGeometry {
   uint32_t RootEntries = 224;
   uint32_t TotalSectors = 2880;
   uint32_t SectorsPerFat = 9;
-  bool Fat32 = false;          ///< store the FAT size in the 32-bit field
-  uint32_t RootCluster = 2;    ///< FAT32 only
-  int EntryBits = 12;          ///< FAT entry width the image is written with
+  bool Fat32 = false;       ///< store the FAT size in the 32-bit field
+  uint32_t RootCluster = 2; ///< FAT32 only
+  int EntryBits = 12;       ///< FAT entry width the image is written with
 };
 
 /// A 1.44 MB floppy as mkfs.fat makes it.
@@ -50,8 +50,8 @@ public:
 
 /// Writes a directory entry at data + offset: the long-name entries of longName (when not
 /// empty) and then the short entry; returns the offset after it.
-size_t WriteEntry(uint8_t* data, size_t offset, const std::string& shortName11,
-                  uint8_t attributes, uint32_t firstCluster, const std::string& longName = "");
+size_t WriteEntry(uint8_t* data, size_t offset, const std::string& shortName11, uint8_t attributes,
+                  uint32_t firstCluster, const std::string& longName = "");
 
 /// A minimal NTFS boot sector image of total sectors.
 std::vector<uint8_t> NtfsImage(uint32_t bytesPerSector, uint8_t sectorsPerClusterField,

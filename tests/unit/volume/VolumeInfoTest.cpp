@@ -1,12 +1,12 @@
 #include "engine/volume/VolumeInfo.h"
+
 #include "platform/Bytes.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "tests/unit/volume/FatImage.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace bw {
 namespace {
@@ -48,13 +48,12 @@ TEST_F(VolumeInfoTest, ClassifiesEachFileSystem) {
   Case cases[] = {
       {"1.44 MB floppy", floppy.Bytes, FileSystemType::Fat12, 512, 33, 2847},
       {"FAT16 with 4 reserved sectors", fat16.Bytes, FileSystemType::Fat16, 2048, 100, 8167},
-      {"FAT32 by its zero 16-bit FAT size", fat32.Bytes, FileSystemType::Fat32, 1024, 672,
-       40624},
+      {"FAT32 by its zero 16-bit FAT size", fat32.Bytes, FileSystemType::Fat32, 1024, 672, 40624},
       {"FAT16 with 4096-byte sectors", sector4k.Bytes, FileSystemType::Fat16, 4096, 4 + 8 + 4,
        8192 - 16},
       {"NTFS", test::NtfsImage(512, 8, 204800), FileSystemType::Ntfs, 4096, 0, 25600},
-      {"NTFS with 64 KiB clusters", test::NtfsImage(512, 128, 204800), FileSystemType::Ntfs,
-       65536, 0, 1600},
+      {"NTFS with 64 KiB clusters", test::NtfsImage(512, 128, 204800), FileSystemType::Ntfs, 65536,
+       0, 1600},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.Name);

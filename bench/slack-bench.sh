@@ -4,7 +4,7 @@
 # then on a FAT32 volume mounted by the kernel's vfat driver inside User-Mode Linux, the kind of
 # volume the phase is for. Prints the figures; nothing is checked.
 #
-# usage: bench/slack-bench [--files N] [--passes N] [--host-only]
+# usage: bench/slack-bench.sh [--files N] [--passes N] [--host-only]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$source_dir/build/host
@@ -14,7 +14,7 @@ while (($#)); do
   --files) files=$2; shift 2 ;;
   --passes) passes=$2; shift 2 ;;
   --host-only) host_only=1; shift ;;
-  *) echo "usage: bench/slack-bench [--files N] [--passes N] [--host-only]" >&2; exit 2 ;;
+  *) echo "usage: bench/slack-bench.sh [--files N] [--passes N] [--host-only]" >&2; exit 2 ;;
   esac
 done
 
