@@ -1,7 +1,8 @@
 // File destruction: the file is written over from its start to a whole number of rounding
 // units, N times with the alternating pass bytes, and then deleted. The deletion runs also
 // after a cancel and after a failed open, so that a file the user chose never stays whole
-// under its name.
+// under its name. Only a file whose own bytes could not be written over is kept: deleted, its
+// data would stay on the disk while the zap looked done, and kept, the user can zap it again.
 #include "engine/OverwritePasses.h"
 #include "zap/ZapJob.h"
 #include "zap/ZapText.h"
@@ -20,16 +21,21 @@ void CZapJob::DestroyFile(const FindData& data, bool overwrite) {
     _progressStep = 100.0f / static_cast<float>(chunks);
     uint32_t writes = 0; // counted across the passes, for the flush every 70 writes
     const uint32_t passes = PassCount();
-    for (uint32_t pass = 1; pass <= passes; ++pass)
-      if (!OverwritePass(pass, passes, paddedSize, writes) || _cancelled)
+    for (uint32_t pass = 1; pass <= passes; ++pass) {
+      PassEnd end = OverwritePass(pass, passes, size, paddedSize, writes);
+      if (end == PassEnd::NotOverwritten)
+        return;
+      if (end == PassEnd::Stopped || _cancelled)
         break;
+    }
   }
   _platform.Files().ShellDelete(_current.Access);
   if (!_cancelled)
     SetBar(100);
 }
 
-bool CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t paddedSize, uint32_t& writes) {
+CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t size,
+                                        uint64_t paddedSize, uint32_t& writes) {
   SetPass(PassText(pass, passes));
   SetBar(0);
   _progressValue = 0;
@@ -40,20 +46,38 @@ bool CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t paddedSize,
                      _current.Shown),
                 "File Error", kMbOk | kMbIconError);
     Cancel();
-    return false;
+    return PassEnd::Stopped;
   }
   uint64_t position = 0;
   file->Seek(0, SeekOrigin::Begin, position);
   const uint8_t* bytes = _buffers.ForPass(pass);
-  uint64_t remaining = paddedSize;
-  while (remaining > 0) {
+  uint64_t offset = 0;
+  while (offset < paddedSize) {
     Pump();
     if (_cancelled)
       break;
-    const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(remaining, kZapWriteSize));
+    const uint32_t chunk =
+        static_cast<uint32_t>(std::min<uint64_t>(paddedSize - offset, kZapWriteSize));
     uint32_t written = 0;
     file->Write(bytes, chunk, written);
-    remaining -= chunk;
+    if (written < chunk) {
+      // A full disk refuses the padding past the file's end (NTFS the whole write with it).
+      // The file's own bytes fit in its own clusters: write those alone; the rest of the
+      // padding cannot fit either.
+      const uint64_t ownEnd = std::min<uint64_t>(size, offset + chunk);
+      uint32_t again = 0;
+      if (offset + written < ownEnd &&
+          (!file->Seek(static_cast<int64_t>(offset), SeekOrigin::Begin, position) ||
+           !file->Write(bytes, static_cast<uint32_t>(ownEnd - offset), again))) {
+        file->Close();
+        ShowMessage(Fill("File %s could not be overwritten.  Canceling operation.", _current.Shown),
+                    "File Error", kMbOk | kMbIconError);
+        Cancel();
+        return PassEnd::NotOverwritten;
+      }
+      break;
+    }
+    offset += chunk;
     _progressValue += _progressStep;
     SetBar(static_cast<int>(_progressValue));
     if (++writes % kZapFlushEvery == 0)
@@ -63,7 +87,7 @@ bool CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t paddedSize,
   file->Close();
   if (!_cancelled)
     SetBar(100);
-  return true;
+  return PassEnd::Done;
 }
 
 } // namespace bw

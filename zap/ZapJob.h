@@ -97,8 +97,11 @@ private:
   void GateFile(const FindData& data);
   bool Confirm(const ZapPrompt& prompt, ZapPromptKind kind);
   bool MakeWritable();
+  /// How one overwrite pass of a file ended.
+  enum class PassEnd { Done, Stopped, NotOverwritten };
   void DestroyFile(const FindData& data, bool overwrite);
-  bool OverwritePass(uint32_t pass, uint32_t passes, uint64_t paddedSize, uint32_t& writes);
+  PassEnd OverwritePass(uint32_t pass, uint32_t passes, uint64_t size, uint64_t paddedSize,
+                        uint32_t& writes);
 
   // Shared helpers.
   void SetCurrent(const std::string& accessPath);

@@ -453,6 +453,8 @@ uint32_t CMemoryFileSystem::WriteAt(Node& node, uint64_t offset, const uint8_t* 
     const uint64_t free = volume->Settings.FreeBytes;
     const uint64_t limit = node.Allocated + (cluster ? free / cluster * cluster : free);
     fit = limit > offset ? std::min<uint64_t>(size, limit - offset) : 0;
+    if (volume->Settings.WholeWritesOnly)
+      fit = 0;
   }
   if (fit > 0) {
     node.Data.Write(offset, data, static_cast<size_t>(fit));

@@ -33,6 +33,9 @@ struct MemoryVolume {
   uint64_t UsedBytes = 0;      ///< bytes of the clusters files take now
   bool WriteProtected = false; ///< anything that writes fails with kErrorWriteProtect
   bool Ready = true;           ///< false (no medium): every call fails with kErrorNotReady
+  /// A write that does not fit writes nothing, as NTFS answers on a full disk; otherwise it
+  /// writes what fits, as a FAT or POSIX file system does.
+  bool WholeWritesOnly = false;
 };
 
 /// A CreateFile call, as asked; Error is what GetLastError said afterwards.

@@ -164,6 +164,51 @@ TEST_F(ZapJobTest, FileOfFourGibibytesIsSizedFromBothHalves) {
   EXPECT_FALSE(Exists("C:\\huge.bin"));
 }
 
+TEST_F(ZapJobTest, FullDiskStillOverwritesTheFilesOwnBytes) {
+  // The second selection is padded to 32 KiB, far past its two clusters, on a disk with no
+  // free cluster but the one a.txt gave back: FAT writes what fits, NTFS refuses the whole
+  // write.
+  struct Case {
+    bool WholeWritesOnly;
+    std::vector<std::string> Writes; ///< "asked/written" of one pass
+  } cases[] = {{false, {"32768/12288"}}, {true, {"32768/0", "5000/5000"}}};
+  settings.OverwriteCount = 2;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.WholeWritesOnly);
+    platform.FilesFake.Writes.clear();
+    platform.FilesFake.AddFile("C:\\a.txt", "A");
+    ASSERT_TRUE(platform.FilesFake.AddFile("C:\\b.bin", 5000, 0x41));
+    platform.FilesFake.Volume('C')->FreeBytes = 0;
+    platform.FilesFake.Volume('C')->WholeWritesOnly = c.WholeWritesOnly;
+    Run({"C:\\a.txt", "C:\\b.bin"});
+    std::vector<std::string> writes, expected;
+    for (const memory::WriteRecord& w : platform.FilesFake.Writes)
+      if (w.Path == "C:\\b.bin")
+        writes.push_back(std::to_string(w.Size) + "/" + std::to_string(w.Written));
+    for (int pass = 0; pass < 2; ++pass)
+      expected.insert(expected.end(), c.Writes.begin(), c.Writes.end());
+    EXPECT_EQ(writes, expected);
+    EXPECT_FALSE(Exists("C:\\b.bin"));
+    EXPECT_TRUE(view.Boxes.empty());
+  }
+}
+
+TEST_F(ZapJobTest, FileWhoseOwnBytesCannotBeWrittenIsKeptAndTheJobStops) {
+  ASSERT_TRUE(platform.FilesFake.AddFile("C:\\a.bin", 4 * 32768, 0x41));
+  platform.FilesFake.AddFile("C:\\b.txt", "untouched");
+  platform.FilesFake.OnWrite = [&](const memory::WriteRecord&) {
+    platform.FilesFake.Volume('C')->Ready = false; // the medium goes after the first write
+  };
+  Run({"C:\\a.bin", "C:\\b.txt"});
+  platform.FilesFake.OnWrite = nullptr;
+  platform.FilesFake.Volume('C')->Ready = true;
+  ASSERT_EQ(view.Boxes.size(), 1u);
+  EXPECT_EQ(view.Boxes[0].Text, "File c:\\a.bin could not be overwritten.  Canceling operation.");
+  EXPECT_TRUE(Exists("C:\\a.bin")) << "kept for the user to zap again";
+  EXPECT_EQ(platform.FilesFake.Text("C:\\b.txt"), "untouched");
+  EXPECT_TRUE(job->IsCancelled());
+}
+
 TEST_F(ZapJobTest, EmptyAndCompressedFilesAreDeletedWithoutAPass) {
   platform.FilesFake.AddFile("C:\\empty.txt", "");
   platform.FilesFake.AddFile("C:\\packed.log", "secret", kFileAttributeCompressed);
