@@ -2,10 +2,10 @@
 // progress bar, redrawn in place on a terminal and written as plain lines otherwise.
 #pragma once
 
+#include "cli/TerminalLines.h"
 #include "cli/TerminalPrompt.h"
 #include "engine/CleaningView.h"
 
-#include <chrono>
 #include <string>
 
 namespace bw {
@@ -45,7 +45,6 @@ public:
 private:
   static constexpr int kWidth = 72;
   void Draw(bool force);
-  void Erase();
 
   IConsole& _console;
   CTerminalPrompt& _prompt;
@@ -57,9 +56,7 @@ private:
   int _progress = 0;
   int _printedProgress = -1;
   std::string _printedProcess;
-  int _drawnLines = 0;
-  bool _dirty = false;
-  std::chrono::steady_clock::time_point _lastDraw;
+  CTerminalLines _lines;
 };
 
 } // namespace bw::cli

@@ -32,15 +32,15 @@ const char* LabelOf(int result) {
 CTerminalZapView::CTerminalZapView(IConsole& console, CTerminalPrompt& prompt,
                                    ConfirmMode confirmMode)
     : _console(console), _prompt(prompt), _confirmMode(confirmMode),
-      _interactive(console.IsInteractive()) {}
+      _interactive(console.IsInteractive()), _lines(_interactive) {}
 
 CTerminalZapView::~CTerminalZapView() {
-  Erase();
+  _lines.Erase();
 }
 
 void CTerminalZapView::SetPathText(const std::string& text) {
   _path = text;
-  _dirty = true;
+  _lines.Changed();
   // Without a terminal every item is written once, as a log.
   if (!_interactive && text != _printedPath) {
     std::printf("Zapping: %s\n", text.c_str());
@@ -52,7 +52,7 @@ void CTerminalZapView::SetPathText(const std::string& text) {
 
 void CTerminalZapView::SetPassText(const std::string& text) {
   _pass = text;
-  _dirty = true;
+  _lines.Changed();
   if (!_interactive && text != _printedPass) {
     std::printf("  %s\n", text.c_str());
     std::fflush(stdout);
@@ -62,37 +62,29 @@ void CTerminalZapView::SetPassText(const std::string& text) {
 
 void CTerminalZapView::SetProgress(int percent) {
   _progress = percent;
-  _dirty = true;
+  _lines.Changed();
 }
 
 void CTerminalZapView::PumpMessage() {
-  if (_job && _console.TakeInterrupt()) {
-    // With a person at the terminal Ctrl-C asks first; from a script it stops at once.
-    if (_interactive && _cancelEnabled) {
-      Erase();
-      _job->OnCancel();
-    } else {
-      _job->OnClose();
-    }
-  }
+  ForwardInterrupt(_console, _job, _cancelEnabled, _lines);
   Draw(false);
 }
 
 int CTerminalZapView::MessageBox(const std::string& text, const std::string& caption,
                                  uint32_t style) {
-  Erase();
+  _lines.Erase();
   int answer = _prompt.Show(text, caption, style);
-  _dirty = true;
+  _lines.Changed();
   return answer;
 }
 
 int CTerminalZapView::AskConfirmation(const ZapPrompt& prompt) {
-  Erase();
+  _lines.Erase();
   std::fprintf(stderr, "\n[%s] %s %s\n", prompt.Caption.c_str(), prompt.Name.c_str(),
                prompt.Question.c_str());
   if (!prompt.FinalQuestion.empty())
     std::fprintf(stderr, "%s\n", prompt.FinalQuestion.c_str());
-  _dirty = true;
+  _lines.Changed();
   int answer = kNo;
   switch (_confirmMode) {
   case ConfirmMode::Ask: {
@@ -115,35 +107,16 @@ int CTerminalZapView::AskConfirmation(const ZapPrompt& prompt) {
   return answer;
 }
 
-void CTerminalZapView::Erase() {
-  if (!_interactive || _drawnLines == 0)
-    return;
-  for (int i = 0; i < _drawnLines; ++i)
-    std::fprintf(stderr, "\x1b[1A\x1b[2K");
-  _drawnLines = 0;
-  std::fflush(stderr);
-}
-
 void CTerminalZapView::Draw(bool force) {
-  if (!_interactive || !_dirty)
+  if (!_lines.Due(force))
     return;
-  auto now = std::chrono::steady_clock::now();
-  if (!force && _drawnLines > 0 && now - _lastDraw < std::chrono::milliseconds(100))
-    return;
-  _lastDraw = now;
-  Erase();
-  int filled = _progress * 50 / 100;
-  std::string bar(static_cast<size_t>(filled), '#');
-  bar.resize(50, '.');
-  std::fprintf(stderr, "Zapping: %.*s\n%.*s\n[%s] %3d%%\n", kWidth - 9, _path.c_str(), kWidth,
-               _pass.c_str(), bar.c_str(), _progress);
-  std::fflush(stderr);
-  _drawnLines = 3;
-  _dirty = false;
+  _lines.Show("Zapping: " + _path.substr(0, kWidth - 9) + "\n" + _pass.substr(0, kWidth) + "\n" +
+                  CTerminalLines::Bar(_progress) + "\n",
+              3);
 }
 
 void CTerminalZapView::Close() {
-  Erase();
+  _lines.Erase();
 }
 
 } // namespace bw::cli

@@ -3,10 +3,10 @@
 // dialogs as questions with Yes / Yes to All / No / Abort.
 #pragma once
 
+#include "cli/TerminalLines.h"
 #include "cli/TerminalPrompt.h"
 #include "zap/ZapView.h"
 
-#include <chrono>
 #include <string>
 
 namespace bw {
@@ -48,7 +48,6 @@ public:
 
 private:
   void Draw(bool force);
-  void Erase();
 
   IConsole& _console;
   CTerminalPrompt& _prompt;
@@ -58,10 +57,8 @@ private:
   bool _cancelEnabled = true;
   std::string _path, _pass;
   int _progress = 0;
-  int _drawnLines = 0;
-  bool _dirty = false;
+  CTerminalLines _lines;
   std::string _printedPath, _printedPass;
-  std::chrono::steady_clock::time_point _lastDraw;
 };
 
 } // namespace bw::cli
