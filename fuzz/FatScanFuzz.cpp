@@ -5,6 +5,7 @@
 // data area. An empty input is a sound volume. The whole scan runs through a view that records
 // everything, then a few clusters are shown in both display modes; AddressSanitizer catches
 // any access outside a buffer.
+#include "fuzz/XorOverlay.h"
 #include "tests/unit/viewer/ScanFixture.h"
 #include "tests/unit/volume/FatImage.h"
 
@@ -63,20 +64,12 @@ struct Volume {
     size_t total = image.Bytes.size();
     Platform.Mount(std::move(image.Bytes), 65536);
     uint8_t* base = Platform.Memory.DrivesFake.Drives['C'].Image.data();
-    Regions = {{base, 62}, {base + fatStart, fatBytes}, {base + dataStart, total - dataStart}};
-  }
-  void Overlay(const uint8_t* input, size_t size) {
-    for (const auto& [target, length] : Regions) {
-      size_t n = std::min(length, size);
-      for (size_t i = 0; i < n; ++i)
-        target[i] ^= input[i];
-      input += n;
-      size -= n;
-    }
+    Overlay.Regions = {
+        {base, 62}, {base + fatStart, fatBytes}, {base + dataStart, total - dataStart}};
   }
 
   test::CScanPlatform Platform;
-  std::vector<std::pair<uint8_t*, size_t>> Regions;
+  fuzz::CXorOverlay Overlay;
 };
 
 } // namespace
@@ -89,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     --size;
   }
   volume.Platform.Memory.DrivesFake.ReadCalls.clear();
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   test::CRecordingView view;
   CDriveScan scan(volume.Platform, view);
   if (scan.AllocateClusterBuffer()) {
@@ -100,6 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     }
     scan.ShowCluster("4294967297", ShowRequest::DisplayMode);
   }
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   return 0;
 }

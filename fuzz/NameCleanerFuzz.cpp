@@ -10,6 +10,7 @@
 #include "engine/NameCleaner.h"
 #include "engine/bwsingle/SingleFiller.h"
 #include "engine/volume/VolumeInfo.h"
+#include "fuzz/XorOverlay.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "tests/unit/volume/FatImage.h"
 
@@ -104,23 +105,14 @@ struct Volume {
     };
     Platform.DrivesFake.Drives['C'].Image = std::move(image.Bytes);
     uint8_t* base = Platform.DrivesFake.Drives['C'].Image.data();
-    Regions = {{base, 62},
-               {base + fatStart, fatBytes},
-               {base + rootStart, rootBytes},
-               {base + foldersStart, foldersBytes}};
-  }
-  void Overlay(const uint8_t* input, size_t size) {
-    for (const auto& [target, length] : Regions) {
-      size_t n = std::min(length, size);
-      for (size_t i = 0; i < n; ++i)
-        target[i] ^= input[i];
-      input += n;
-      size -= n;
-    }
+    Overlay.Regions = {{base, 62},
+                       {base + fatStart, fatBytes},
+                       {base + rootStart, rootBytes},
+                       {base + foldersStart, foldersBytes}};
   }
 
   memory::CMemoryPlatform Platform;
-  std::vector<std::pair<uint8_t*, size_t>> Regions;
+  fuzz::CXorOverlay Overlay;
 };
 
 } // namespace
@@ -132,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     ++input;
     --size;
   }
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   // The fakes keep logs of every call; a long run must not grow them without end.
   auto& files = volume.Platform.FilesFake;
   files.Creates.clear();
@@ -155,6 +147,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
         cleaner.CleanDirectoryNames(folder);
     }
   }
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   return 0;
 }

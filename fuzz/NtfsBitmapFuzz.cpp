@@ -7,6 +7,7 @@
 // AddressSanitizer catches any access outside a buffer, and the loop bound any answer that
 // would never end.
 #include "engine/volume/NtfsBitmap.h"
+#include "fuzz/XorOverlay.h"
 #include "platform/Bytes.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "tests/unit/volume/NtfsImage.h"
@@ -31,10 +32,11 @@ struct Volume {
     drive.Image = Image.Bytes;
     Platform.DrivesFake.Drives['N'] = std::move(drive);
     uint8_t* base = Platform.DrivesFake.Drives['N'].Image.data();
-    Regions.push_back({base, 512});
-    Regions.push_back({base + (Image.Record() - Image.Bytes.data()), Image.RecordSize()});
+    Overlay.Regions.push_back({base, 512});
+    Overlay.Regions.push_back({base + (Image.Record() - Image.Bytes.data()), Image.RecordSize()});
     for (uint64_t cluster : Image.BitmapClusters())
-      Regions.push_back({base + cluster * Image.BytesPerCluster(), Image.BytesPerCluster()});
+      Overlay.Regions.push_back(
+          {base + cluster * Image.BytesPerCluster(), Image.BytesPerCluster()});
   }
   static test::NtfsGeometry Geometry() {
     test::NtfsGeometry g;
@@ -43,19 +45,10 @@ struct Volume {
     g.Fragmented = true;
     return g;
   }
-  void Overlay(const uint8_t* input, size_t size) {
-    for (const auto& [target, length] : Regions) {
-      size_t n = std::min<size_t>(length, size);
-      for (size_t i = 0; i < n; ++i)
-        target[i] ^= input[i];
-      input += n;
-      size -= n;
-    }
-  }
 
   test::CNtfsImage Image;
   memory::CMemoryPlatform Platform;
-  std::vector<std::pair<uint8_t*, size_t>> Regions;
+  fuzz::CXorOverlay Overlay;
 };
 
 void ReadWholeBitmap(memory::CMemoryPlatform& platform) {
@@ -85,8 +78,8 @@ void ReadWholeBitmap(memory::CMemoryPlatform& platform) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   static Volume volume;
   volume.Platform.DrivesFake.ReadCalls.clear();
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   ReadWholeBitmap(volume.Platform);
-  volume.Overlay(input, size);
+  volume.Overlay.Apply(input, size);
   return 0;
 }
