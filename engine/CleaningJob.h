@@ -43,6 +43,14 @@ constexpr size_t kCurrentDirectorySize = 256;
 /// broken file system might show.
 constexpr int kMaxWalkDepth = 128;
 
+/// Whether a walk enters entry: a folder, not "." or "..", and not a link. A link is never
+/// followed: what it points at is cleaned where it lies, and a link to a folder above would
+/// make the walk go round for ever.
+inline bool IsFolderToWalk(const FindData& entry) {
+  return (entry.Attributes & kFileAttributeDirectory) &&
+         !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
+}
+
 class CCleaningJob : private INameCleaningHost {
 public:
   CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,

@@ -51,11 +51,8 @@ void CCleaningJob::NameWalk(CNameCleaner& cleaner, int depth) {
       Pump();
       if (Stopped())
         break;
-      // Links are never entered: their targets are cleaned where they lie, and a link to a
-      // folder above would make the walk go round for ever.
-      bool folder = (entry.Attributes & kFileAttributeDirectory) &&
-                    !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
-      if (!folder || depth >= kMaxWalkDepth || !files.SetCurrentDirectory(entry.Name))
+      if (!IsFolderToWalk(entry) || depth >= kMaxWalkDepth ||
+          !files.SetCurrentDirectory(entry.Name))
         continue;
       // The folders below first, so that each folder's own fillers come last.
       NameWalk(cleaner, depth + 1);
@@ -90,9 +87,7 @@ void CCleaningJob::CountFolders(int depth) {
     Pump();
     if (Stopped())
       break;
-    bool folder = (entry.Attributes & kFileAttributeDirectory) &&
-                  !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
-    if (!folder)
+    if (!IsFolderToWalk(entry))
       continue;
     ++_foldersCounted;
     if (depth < kMaxWalkDepth && files.SetCurrentDirectory(entry.Name)) {

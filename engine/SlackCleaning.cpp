@@ -118,9 +118,7 @@ void CCleaningJob::SlackWalk(const CPassBuffers& buffers, int depth) {
           ++_filesCleaned;
           AdvanceProgress();
         }
-      } else if (entry.Name[0] != '.' && !(entry.Attributes & kFileAttributeReparsePoint)) {
-        // A link to a folder is never followed: what it points at is cleaned where it lies,
-        // and a link to a folder above would make the walk go round for ever.
+      } else if (IsFolderToWalk(entry)) {
         if (_slackMode == 0)
           ++_foldersCounted;
         _currentPath = *path;
