@@ -121,6 +121,7 @@ private:
   // Free-space wiping.
   std::string WipeFileName(char letter, uint32_t number) const;
   void DeleteWipeFiles(char letter, uint32_t last);
+  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number);
   bool WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
   bool WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
   void WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);

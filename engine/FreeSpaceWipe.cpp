@@ -92,15 +92,20 @@ void CCleaningJob::WipeFreeSpace(char letter) {
     SetBar(100);
 }
 
+std::unique_ptr<IFile> CCleaningJob::CreateWipeFile(char letter, uint32_t number) {
+  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
+                                           kCreateAlways, kWipeFileFlags);
+  // A compressed folder would compress the fill to almost nothing and leave the space free.
+  if (file && _osFamily == kOsFamilyNt)
+    file->SetCompressionNone();
+  return file;
+}
+
 bool CCleaningJob::WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers,
                                  uint32_t pass) {
-  IFileSystem& files = _platform.Files();
-  auto file = files.CreateFile(WipeFileName(letter, number), kGenericWrite, 0, kCreateAlways,
-                               kWipeFileFlags);
+  auto file = CreateWipeFile(letter, number);
   if (!file)
     return false;
-  if (_osFamily == kOsFamilyNt)
-    file->SetCompressionNone();
   uint64_t remaining = kBulkFileSize;
   while (remaining > 0) {
     uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
@@ -125,12 +130,9 @@ bool CCleaningJob::WriteRemainderFile(char letter, uint32_t number, const CPassB
   uint64_t remaining = GetFreeBytes(_platform, letter, _osFamily);
   if (remaining == 0)
     return true;
-  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
-                                           kCreateAlways, kWipeFileFlags);
+  auto file = CreateWipeFile(letter, number);
   if (!file)
     return false;
-  if (_osFamily == kOsFamilyNt)
-    file->SetCompressionNone();
   uint32_t shortWrites = 0;
   while (remaining > 0 && shortWrites < kRemainderShortWrites) {
     uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
@@ -155,12 +157,9 @@ bool CCleaningJob::WriteRemainderFile(char letter, uint32_t number, const CPassB
 
 void CCleaningJob::WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
                                       uint32_t pass) {
-  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
-                                           kCreateAlways, kWipeFileFlags);
+  auto file = CreateWipeFile(letter, number);
   if (!file)
     return;
-  if (_osFamily == kOsFamilyNt)
-    file->SetCompressionNone();
   // One cluster per write; the cluster size was checked to be a nonzero multiple of 512.
   uint32_t unit = std::min<uint32_t>(std::max<uint32_t>(_clusterSize, 512), kWriteUnit);
   uint32_t shortWrites = 0;
