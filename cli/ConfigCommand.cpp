@@ -1,6 +1,7 @@
 // blankwright config — the settings record, the schedule and the drive list, edited with the
 // same rules as the configuration sheet's pages.
 #include "cli/Commands.h"
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "platform/RegFile.h"
 #include "settings/AdvancedOverwritesModel.h"
@@ -22,15 +23,6 @@ constexpr const char* kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursda
                                      "Friday", "Saturday", "Sunday"};
 // A settings export is a few KiB; a file far larger than that is not one.
 constexpr std::streamoff kMaxImportSize = 16 * 1024 * 1024;
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 bool AllDigits(const std::string& text) {
   return !text.empty() &&
@@ -141,9 +133,9 @@ bool SetField(IPlatform& platform, CSettings& settings, const SettingsField& f,
     return true;
   }
   if (name == "QC") {
-    int radio = value == "0" || EqualsNoCase(value, "QUICK")      ? 0
-                : value == "1" || EqualsNoCase(value, "STANDARD") ? 1
-                                                                  : -1;
+    int radio = value == "0" || SameName(value, "QUICK")      ? 0
+                : value == "1" || SameName(value, "STANDARD") ? 1
+                                                              : -1;
     if (radio < 0) {
       PrintError("SlackMode is 0 (QUICK) or 1 (STANDARD)");
       return false;
@@ -221,8 +213,8 @@ int SetLevel(IPlatform& platform, const Arguments& arguments) {
 bool ParseDay(const std::string& text, int& day) {
   for (int i = 0; i < 7; ++i) {
     std::string full = kDayNames[i];
-    if (EqualsNoCase(text, full) || EqualsNoCase(text, kScheduleDayPrefixes[i]) ||
-        EqualsNoCase(text, full.substr(0, 3))) {
+    if (SameName(text, full) || SameName(text, kScheduleDayPrefixes[i]) ||
+        SameName(text, full.substr(0, 3))) {
       day = i;
       return true;
     }
@@ -416,7 +408,7 @@ int Import(IPlatform& platform, const Arguments& arguments) {
     }
     for (const RegFileKey& section : file.Keys) {
       if (section.Delete || section.Root != RegistryRoot::LocalMachine ||
-          !EqualsNoCase(section.Path, kSettingsKey)) {
+          !SameName(section.Path, kSettingsKey)) {
         std::fprintf(stderr, "%s: skipped [%s%s]: not the settings key\n", arguments[1].c_str(),
                      section.Delete ? "-" : "",
                      FormatRegistryKeyName(section.Root, section.Path).c_str());

@@ -1,22 +1,13 @@
 // Folder emptying: the Windows temp and spool folders once per job, each fixed drive's Recycle
 // Bin per drive. Ordinary deletes; the free-space phase overwrites the space afterwards.
 #include "engine/CleaningJob.h"
+#include "platform/PathRules.h"
 #include "settings/Settings.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace bw {
 namespace {
-
-bool EqualNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return i == a.size() && !b[i];
-}
 
 std::string Format(const char* format, const std::string& value) {
   char text[400];
@@ -94,7 +85,7 @@ void CCleaningJob::DeleteWalk(int depth) {
       else
         files.DeleteFile(entry.Name);
     } else if (!directory) {
-      if ((entry.Attributes & kFileAttributeHidden) && EqualNoCase(entry.Name, "desktop.ini"))
+      if ((entry.Attributes & kFileAttributeHidden) && SameName(entry.Name, "desktop.ini"))
         continue; // the folder's own look stays
       ShowPathDetail(*path);
       files.SetFileAttributes(entry.Name, kFileAttributeNormal);

@@ -1,5 +1,7 @@
 #include "platform/RegFile.h"
 
+#include "platform/PathRules.h"
+
 #include <cstdio>
 
 namespace bw {
@@ -12,15 +14,6 @@ constexpr size_t kHexLineLimit = 77;
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i]))
-      return false;
-  return true;
 }
 
 bool IsBlank(char c) {
@@ -141,7 +134,7 @@ bool ParseData(std::string_view s, RegFileValue& entry, std::string& reason) {
   }
   std::string_view kind = TrimBlanks(s.substr(0, colon));
   std::string_view rest = s.substr(colon + 1);
-  if (EqualsNoCase(kind, "dword")) {
+  if (SameName(kind, "dword")) {
     uint32_t number;
     if (!ParseHexNumber(TrimBlanks(rest), 8, number)) {
       reason = "bad dword";
@@ -153,12 +146,12 @@ bool ParseData(std::string_view s, RegFileValue& entry, std::string& reason) {
     return true;
   }
   uint32_t type = kRegBinary;
-  if (kind.size() > 5 && EqualsNoCase(kind.substr(0, 4), "hex(") && kind.back() == ')') {
+  if (kind.size() > 5 && SameName(kind.substr(0, 4), "hex(") && kind.back() == ')') {
     if (!ParseHexNumber(kind.substr(4, kind.size() - 5), 8, type)) {
       reason = "bad hex type";
       return false;
     }
-  } else if (!EqualsNoCase(kind, "hex")) {
+  } else if (!SameName(kind, "hex")) {
     reason = "unknown value type \"" + std::string(kind.substr(0, 16)) + "\"";
     return false;
   }
@@ -357,9 +350,9 @@ const char* RegistryRootName(RegistryRoot root) {
 bool ParseRegistryKeyName(std::string_view name, RegistryRoot& root, std::string& path) {
   size_t slash = name.find('\\');
   std::string_view rootName = name.substr(0, slash);
-  if (EqualsNoCase(rootName, "HKEY_LOCAL_MACHINE") || EqualsNoCase(rootName, "HKLM"))
+  if (SameName(rootName, "HKEY_LOCAL_MACHINE") || SameName(rootName, "HKLM"))
     root = RegistryRoot::LocalMachine;
-  else if (EqualsNoCase(rootName, "HKEY_CURRENT_USER") || EqualsNoCase(rootName, "HKCU"))
+  else if (SameName(rootName, "HKEY_CURRENT_USER") || SameName(rootName, "HKCU"))
     root = RegistryRoot::CurrentUser;
   else
     return false;

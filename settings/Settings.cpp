@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "settings/DriveList.h"
 
@@ -22,11 +23,6 @@ char Upper(char c) {
 std::string LowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), Lower);
   return text;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::vector<SettingsField> MakeFields() {
@@ -100,7 +96,7 @@ const std::vector<SettingsField>& SettingsFields() {
 
 const SettingsField* FindSettingsField(std::string_view name) {
   for (const SettingsField& f : SettingsFields())
-    if (EqualsNoCase(f.FieldName, name) || EqualsNoCase(f.ValueName, name))
+    if (SameName(f.FieldName, name) || SameName(f.ValueName, name))
       return &f;
   return nullptr;
 }
@@ -177,7 +173,7 @@ void CSettings::ApplyFolderDefaults(IPlatform& platform) {
       temp.pop_back();
     size_t slash = temp.rfind('\\');
     std::string last = slash == std::string::npos ? std::string() : temp.substr(slash + 1);
-    bool isTemp = EqualsNoCase(last, "temp") || (!nt && EqualsNoCase(last, "tmp"));
+    bool isTemp = SameName(last, "temp") || (!nt && SameName(last, "tmp"));
     if (isTemp)
       TempFolder = temp;
     else if (windowsKnown)

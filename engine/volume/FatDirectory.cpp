@@ -1,10 +1,10 @@
 #include "engine/volume/FatDirectory.h"
 
 #include "platform/Bytes.h"
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace bw {
 namespace {
@@ -19,13 +19,6 @@ constexpr size_t kLongNameOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 
 
 bool IsLongNameEntry(const uint8_t* entry) {
   return (entry[11] & 0x3F) == kAttributeLongName;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 uint32_t FirstCluster(const uint8_t* entry, FileSystemType type) {
@@ -92,15 +85,15 @@ uint32_t FindDirectoryEntry(const uint8_t* data, size_t length, const std::strin
       if (shortEntry[0] == kEntryDeleted || IsLongNameEntry(shortEntry) ||
           !(shortEntry[11] & kAttributeDirectory))
         continue; // go on with the walk from the entry reached
-      if (EqualNoCase(longName, name))
+      if (SameName(longName, name))
         return FirstCluster(shortEntry, type);
       // A folder may be asked for by its 8.3 name although it has a long one.
-      if (EqualNoCase(ShortEntryName(shortEntry), name))
+      if (SameName(ShortEntryName(shortEntry), name))
         return FirstCluster(shortEntry, type);
       offset += kDirectoryEntrySize;
       continue;
     }
-    if ((entry[11] & kAttributeDirectory) && EqualNoCase(ShortEntryName(entry), name))
+    if ((entry[11] & kAttributeDirectory) && SameName(ShortEntryName(entry), name))
       return FirstCluster(entry, type);
     offset += kDirectoryEntrySize;
   }

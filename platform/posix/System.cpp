@@ -1,3 +1,4 @@
+#include "platform/PathRules.h"
 #include "platform/posix/PosixPlatform.h"
 
 #include <cctype>
@@ -18,15 +19,6 @@ namespace {
 // Seconds between 1 January 1601 and 1 January 1970.
 constexpr int64_t kEpochDifference = 11644473600LL;
 constexpr int64_t kTicksPerSecond = 10000000LL;
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return i == a.size() && !b[i];
-}
 
 LocalTime FromTm(const std::tm& tm, int milliseconds) {
   LocalTime t;
@@ -113,7 +105,7 @@ std::string CPosixSystem::GetProgramFolder() {
 std::string CPosixSystem::GetCompanionProgram(const std::string& windowsName) {
   // Linux programs go without the extension and in lower case: "BWSingle.exe" is "bwsingle".
   std::string name = windowsName;
-  if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".exe"))
+  if (name.size() > 4 && SameName(name.substr(name.size() - 4), ".exe"))
     name.resize(name.size() - 4);
   for (char& c : name)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
