@@ -299,6 +299,15 @@ std::optional<std::string> CCleaningJob::FullPath(const std::string& name) {
   return path;
 }
 
+std::unique_ptr<IFindSearch> CCleaningJob::ListCurrentFolder(std::string& here, FindData& first) {
+  // A walk leaves each folder by the path it entered from, not by "..", which after a link or
+  // on an odd file system need not lead back.
+  IFileSystem& files = _platform.Files();
+  if (!files.GetCurrentDirectory(here))
+    return nullptr;
+  return files.FindFirstFile("*.*", first);
+}
+
 uint32_t CCleaningJob::PassCount() const {
   return static_cast<uint32_t>(std::clamp(_settings.OverwriteCount, 0, 255));
 }

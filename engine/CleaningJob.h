@@ -111,6 +111,8 @@ private:
   bool MemoryError();
   /// The current directory joined with name, or nothing when it would exceed kMaxPath.
   std::optional<std::string> FullPath(const std::string& name);
+  /// Starts listing the current folder and keeps its path in here, for the way back.
+  std::unique_ptr<IFindSearch> ListCurrentFolder(std::string& here, FindData& first);
   uint32_t PassCount() const;
 
   // Folder emptying.

@@ -43,9 +43,7 @@ void CCleaningJob::NameWalk(CNameCleaner& cleaner, int depth) {
   IFileSystem& files = _platform.Files();
   std::string here;
   FindData entry;
-  std::unique_ptr<IFindSearch> search;
-  if (files.GetCurrentDirectory(here))
-    search = files.FindFirstFile("*.*", entry);
+  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
   if (search) {
     do {
       Pump();
@@ -78,9 +76,7 @@ void CCleaningJob::CountFolders(int depth) {
   IFileSystem& files = _platform.Files();
   std::string here;
   FindData entry;
-  std::unique_ptr<IFindSearch> search;
-  if (files.GetCurrentDirectory(here))
-    search = files.FindFirstFile("*.*", entry);
+  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
   if (!search)
     return;
   do {

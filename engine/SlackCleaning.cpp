@@ -90,13 +90,9 @@ void CCleaningJob::SlackWalk(const CPassBuffers& buffers, int depth) {
   if (Stopped() || _filesCleaned >= _filesToClean)
     return;
   IFileSystem& files = _platform.Files();
-  // Each folder is left by the path it was entered from, not by "..", which after a link or
-  // an odd file system need not lead back.
   std::string here;
   FindData entry;
-  std::unique_ptr<IFindSearch> search;
-  if (files.GetCurrentDirectory(here))
-    search = files.FindFirstFile("*.*", entry);
+  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
   if (search) {
     do {
       Pump();
