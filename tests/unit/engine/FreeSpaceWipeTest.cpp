@@ -1,7 +1,4 @@
-#include "engine/CleaningJob.h"
-#include "platform/memory/MemoryPlatform.h"
-#include "settings/Settings.h"
-#include "tests/unit/engine/RecordingCleaningView.h"
+#include "tests/unit/engine/DriveJobFixture.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -9,27 +6,16 @@
 namespace bw {
 namespace {
 
-using memory::CMemoryPlatform;
 using memory::WriteRecord;
-using test::CRecordingCleaningView;
 
 constexpr uint64_t kMiB = 1024 * 1024;
 constexpr uint64_t kGiB = 1024 * kMiB;
 
-class FreeSpaceWipeTest : public ::testing::Test {
+class FreeSpaceWipeTest : public test::CDriveJobFixture {
 protected:
   void SetUp() override { Use(3 * kMiB); }
 
-  void Use(uint64_t freeBytes, uint32_t passes = 1) {
-    platform = std::make_unique<CMemoryPlatform>();
-    platform->FilesFake.AddVolume('C', freeBytes, 4096);
-    platform->DrivesFake.Drives['C'].Type = DriveType::Fixed;
-    settings.OverwriteCount = static_cast<int32_t>(passes);
-    view = CRecordingCleaningView();
-    job = std::make_unique<CCleaningJob>(*platform, settings, view, marker, JobMode::Interactive,
-                                         "C:");
-    job->SetClusterSize(4096);
-  }
+  void Use(uint64_t freeBytes, uint32_t passes = 1) { MakeJob(freeBytes, passes); }
 
   // Bytes written to each wipe file, over all passes.
   std::map<std::string, uint64_t> WrittenPerFile() {
@@ -52,12 +38,6 @@ protected:
         return true;
     return false;
   }
-
-  std::unique_ptr<CMemoryPlatform> platform;
-  CSettings settings;
-  CRecordingCleaningView view;
-  CWipeMarker marker;
-  std::unique_ptr<CCleaningJob> job;
 };
 
 TEST_F(FreeSpaceWipeTest, FilesAndSizesFollowTheFreeSpace) {

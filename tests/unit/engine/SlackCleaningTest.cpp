@@ -1,7 +1,4 @@
-#include "engine/CleaningJob.h"
-#include "platform/memory/MemoryPlatform.h"
-#include "settings/Settings.h"
-#include "tests/unit/engine/RecordingCleaningView.h"
+#include "tests/unit/engine/DriveJobFixture.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -9,10 +6,8 @@
 namespace bw {
 namespace {
 
-using memory::CMemoryPlatform;
 using memory::ContentRun;
 using memory::WriteRecord;
-using test::CRecordingCleaningView;
 
 constexpr uint64_t kMiB = 1024 * 1024;
 constexpr FileTime kHour = 36000000000ull;
@@ -20,20 +15,11 @@ constexpr FileTime kCreated = 133000000000000000ull;
 constexpr FileTime kAccessed = 133100000000000000ull;
 constexpr FileTime kWritten = 133200000000000000ull;
 
-class SlackCleaningTest : public ::testing::Test {
+class SlackCleaningTest : public test::CDriveJobFixture {
 protected:
   void SetUp() override { Use(1); }
 
-  void Use(uint32_t passes) {
-    platform = std::make_unique<CMemoryPlatform>();
-    platform->FilesFake.AddVolume('C', 4 * kMiB, 4096);
-    platform->DrivesFake.Drives['C'].Type = DriveType::Fixed;
-    settings.OverwriteCount = static_cast<int32_t>(passes);
-    view = CRecordingCleaningView();
-    job = std::make_unique<CCleaningJob>(*platform, settings, view, marker, JobMode::Interactive,
-                                         "C:");
-    job->SetClusterSize(4096);
-  }
+  void Use(uint32_t passes) { MakeJob(4 * kMiB, passes); }
 
   void AddFile(const std::string& path, uint64_t size,
                uint32_t attributes = kFileAttributeArchive) {
@@ -48,12 +34,6 @@ protected:
       writes[w.Path].emplace_back(w.Offset, w.Written, w.Fill);
     return writes;
   }
-
-  std::unique_ptr<CMemoryPlatform> platform;
-  CSettings settings;
-  CRecordingCleaningView view;
-  CWipeMarker marker;
-  std::unique_ptr<CCleaningJob> job;
 };
 
 TEST_F(SlackCleaningTest, OneByteFileGetsTheRestOfItsClusterAndIsUnchangedAfterwards) {
