@@ -5,6 +5,7 @@
 # (bw_fat_probe) and BW_UML_RUNNER (scripts/uml-run).
 
 set -uo pipefail
+rig_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 rig_failures=0
 rig_mounts=()
@@ -79,5 +80,28 @@ map_drive() {
 # value_of KEY FILE: the value of a "key=value" line.
 value_of() { sed -n "s/^$1=//p" "$2" | head -n 1; }
 
+# Ends the test with "rig unavailable: REASON" and status 1 unless User-Mode Linux and its vfat
+# driver work here (RigSelfTest.sh). ctest runs that check once, before every test that needs
+# it, and leaves its verdict in BW_RIG_STATUS; a test started alone, or after an hour, runs it.
+rig_require_uml() {
+  [ "${rig_uml_checked:-0}" = 1 ] && return 0
+  local status_file=${BW_RIG_STATUS:-${RIG_TMP:-/tmp}/rig-status}
+  if [ ! -s "$status_file" ] || [ -n "$(find "$status_file" -mmin +60 2>/dev/null)" ]; then
+    bash "$rig_lib_dir/../RigSelfTest.sh" "$status_file" >/dev/null 2>&1
+  fi
+  local verdict
+  verdict=$(head -n 1 "$status_file" 2>/dev/null)
+  if [ "$verdict" = ok ]; then
+    rig_uml_checked=1
+    return 0
+  fi
+  verdict=${verdict#unavailable: }
+  echo "rig unavailable: ${verdict:-the rig self-test gave no verdict}" >&2
+  exit 1
+}
+
 # uml_run ARGS...: scripts/uml-run, quiet, with a timeout that leaves room on a busy machine.
-uml_run() { "$BW_UML_RUNNER" -q -t 240 "$@"; }
+uml_run() {
+  rig_require_uml
+  "$BW_UML_RUNNER" -q -t 240 "$@"
+}

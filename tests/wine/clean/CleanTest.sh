@@ -137,6 +137,7 @@ ntfs)
   check_clean "$name" "$image" "$out" "$passes" RECYCLER
   ;;
 fat)
+  rig_require_uml
   make_image fat16-1k-clusters "$image" && mmd -i "$image" ::/TEMP ::/RECYCLED || exit 2
   run_wine --command -- bash "$here/CleanTest.sh" --fat-host "$image" "$out" "$passes" || {
     fail "$name: the steps in the guest failed"

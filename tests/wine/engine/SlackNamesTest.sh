@@ -50,10 +50,6 @@ if [ ! -f "$exe" ] || [ ! -f "$win_build/cli/BWSingle.exe" ]; then
   echo "SKIPPED: $exe or BWSingle.exe not built (cmake --preset win64 && cmake --build --preset win64)"
   exit 77
 fi
-command -v linux.uml >/dev/null || {
-  echo "SKIPPED: no User-Mode Linux (scripts/setup installs it)"
-  exit 77
-}
 . "$rig/lib/common.sh"
 . "$rig/lib/images.sh"
 . "$rig/lib/slacknames.sh"

@@ -80,7 +80,8 @@ ntfs)
     fail "ntfs: a zapped item is still listed as live"
   ;;
 fat16)
-  command -v mkfs.fat >/dev/null && command -v linux.uml >/dev/null || skip "no mkfs.fat or UML"
+  rig_need mkfs.fat
+  rig_require_uml
   image=$scratch/fat16.img
   make_image fat16-4k-clusters "$image" || exit 1
   uml() { "$source_dir/scripts/uml-run" -q "$@"; }
