@@ -33,12 +33,14 @@
 #define PAD_PROBE_SIZE (64 * 1024)
 #define PAD_MAX_TASKS 4096
 
-typedef long (*ptrace_fn)(int, pid_t, void *, void *);
+typedef long (*ptrace_fn)(int, pid_t, void*, void*);
 
 /* The tests link a fake kernel in place of libc's ptrace by defining PAD_REAL_PTRACE. */
 #ifdef PAD_REAL_PTRACE
-long PAD_REAL_PTRACE(int request, pid_t pid, void *addr, void *data);
-static ptrace_fn real_ptrace(void) { return PAD_REAL_PTRACE; }
+long PAD_REAL_PTRACE(int request, pid_t pid, void* addr, void* data);
+static ptrace_fn real_ptrace(void) {
+  return PAD_REAL_PTRACE;
+}
 #else
 static ptrace_fn real_ptrace(void) {
   static ptrace_fn fn;
@@ -49,9 +51,9 @@ static ptrace_fn real_ptrace(void) {
 #endif
 
 struct pad_copy {
-  const void *key; /* UML's buffer for one guest task */
+  const void* key; /* UML's buffer for one guest task */
   size_t size;     /* bytes valid in area */
-  unsigned char *area;
+  unsigned char* area;
 };
 
 static pthread_mutex_t pad_lock = PTHREAD_MUTEX_INITIALIZER;
@@ -61,16 +63,16 @@ static size_t pad_count;
 static size_t pad_full_size;
 
 /* The kept copy for KEY, made (empty) if there is none. NULL when the table is full. */
-static struct pad_copy *pad_copy_for(const void *key, int create) {
+static struct pad_copy* pad_copy_for(const void* key, int create) {
   for (size_t i = 0; i < pad_count; i++)
     if (pad_copies[i].key == key)
       return &pad_copies[i];
   if (!create || pad_count == PAD_MAX_TASKS)
     return NULL;
-  unsigned char *area = malloc(PAD_PROBE_SIZE);
+  unsigned char* area = malloc(PAD_PROBE_SIZE);
   if (!area)
     return NULL;
-  struct pad_copy *copy = &pad_copies[pad_count++];
+  struct pad_copy* copy = &pad_copies[pad_count++];
   copy->key = key;
   copy->size = 0;
   copy->area = area;
@@ -78,9 +80,9 @@ static struct pad_copy *pad_copy_for(const void *key, int create) {
 }
 
 /* Reads PID's whole XSAVE area into COPY; the kernel's answer otherwise. */
-static long pad_read_full(pid_t pid, struct pad_copy *copy) {
+static long pad_read_full(pid_t pid, struct pad_copy* copy) {
   struct iovec full = {copy->area, PAD_PROBE_SIZE};
-  long result = real_ptrace()(PTRACE_GETREGSET, pid, (void *)(uintptr_t)NT_X86_XSTATE, &full);
+  long result = real_ptrace()(PTRACE_GETREGSET, pid, (void*)(uintptr_t)NT_X86_XSTATE, &full);
   if (result == 0) {
     copy->size = full.iov_len;
     pad_full_size = full.iov_len;
@@ -88,9 +90,9 @@ static long pad_read_full(pid_t pid, struct pad_copy *copy) {
   return result;
 }
 
-static long pad_get(pid_t pid, void *addr, struct iovec *iov) {
+static long pad_get(pid_t pid, void* addr, struct iovec* iov) {
   pthread_mutex_lock(&pad_lock);
-  struct pad_copy *copy = pad_copy_for(iov->iov_base, 1);
+  struct pad_copy* copy = pad_copy_for(iov->iov_base, 1);
   long result;
   if (!copy) {
     pthread_mutex_unlock(&pad_lock);
@@ -106,9 +108,9 @@ static long pad_get(pid_t pid, void *addr, struct iovec *iov) {
   return result;
 }
 
-static long pad_set(pid_t pid, void *addr, struct iovec *iov) {
+static long pad_set(pid_t pid, void* addr, struct iovec* iov) {
   pthread_mutex_lock(&pad_lock);
-  struct pad_copy *copy = pad_copy_for(iov->iov_base, 0);
+  struct pad_copy* copy = pad_copy_for(iov->iov_base, 0);
   if (!copy) {
     /* A task UML never read (a fresh one): start from its live state. */
     copy = pad_copy_for(iov->iov_base, 1);
@@ -133,13 +135,13 @@ long ptrace(enum __ptrace_request request, ...) {
   va_list args;
   va_start(args, request);
   pid_t pid = va_arg(args, pid_t);
-  void *addr = va_arg(args, void *);
-  void *data = va_arg(args, void *);
+  void* addr = va_arg(args, void*);
+  void* data = va_arg(args, void*);
   va_end(args);
 
   if ((request == PTRACE_GETREGSET || request == PTRACE_SETREGSET) &&
       (uintptr_t)addr == NT_X86_XSTATE && data != NULL) {
-    struct iovec *iov = data;
+    struct iovec* iov = data;
     /* Once the area is known to fit UML's buffer, there is nothing to pad. */
     if (pad_full_size == 0 || pad_full_size > iov->iov_len)
       return request == PTRACE_GETREGSET ? pad_get(pid, addr, iov) : pad_set(pid, addr, iov);

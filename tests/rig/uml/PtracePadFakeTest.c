@@ -8,17 +8,17 @@
 
 enum { kUmlBuffer = 2696, kAmxArea = 11008, kTasks = 3 };
 
-static size_t fake_size;                     /* the kernel's XSAVE area size */
+static size_t fake_size;                           /* the kernel's XSAVE area size */
 static unsigned char fake_state[kTasks][kAmxArea]; /* the live area of each traced pid */
-static struct iovec *fake_last_iov;          /* what the last call was handed */
-static void *fake_last_data;
+static struct iovec* fake_last_iov;                /* what the last call was handed */
+static void* fake_last_data;
 static int failures;
 
-long fake_ptrace(int request, pid_t pid, void *addr, void *data) {
+long fake_ptrace(int request, pid_t pid, void* addr, void* data) {
   fake_last_data = data;
   if (request != PTRACE_GETREGSET && request != PTRACE_SETREGSET)
     return 42;
-  struct iovec *iov = data;
+  struct iovec* iov = data;
   fake_last_iov = iov;
   if (pid <= 0 || pid >= kTasks) {
     errno = ESRCH;
@@ -40,12 +40,12 @@ long fake_ptrace(int request, pid_t pid, void *addr, void *data) {
   return 0;
 }
 
-#define CHECK(what, cond)                                                                        \
-  do {                                                                                           \
-    if (!(cond)) {                                                                               \
-      fprintf(stderr, "FAIL: %s (%s, line %d)\n", what, #cond, __LINE__);                        \
-      failures++;                                                                                \
-    }                                                                                            \
+#define CHECK(what, cond)                                                                          \
+  do {                                                                                             \
+    if (!(cond)) {                                                                                 \
+      fprintf(stderr, "FAIL: %s (%s, line %d)\n", what, #cond, __LINE__);                          \
+      failures++;                                                                                  \
+    }                                                                                              \
   } while (0)
 
 /* A new host: nothing learned, nothing kept; every task's area filled with its own bytes. */
@@ -59,19 +59,19 @@ static void boot(size_t size) {
     memset(fake_state[t], 0x10 * t, sizeof fake_state[t]);
 }
 
-static long get(pid_t pid, unsigned char *buffer, struct iovec *iov) {
+static long get(pid_t pid, unsigned char* buffer, struct iovec* iov) {
   iov->iov_base = buffer;
   iov->iov_len = kUmlBuffer;
-  return ptrace(PTRACE_GETREGSET, pid, (void *)(uintptr_t)NT_X86_XSTATE, iov);
+  return ptrace(PTRACE_GETREGSET, pid, (void*)(uintptr_t)NT_X86_XSTATE, iov);
 }
 
-static long set(pid_t pid, unsigned char *buffer, struct iovec *iov) {
+static long set(pid_t pid, unsigned char* buffer, struct iovec* iov) {
   iov->iov_base = buffer;
   iov->iov_len = kUmlBuffer;
-  return ptrace(PTRACE_SETREGSET, pid, (void *)(uintptr_t)NT_X86_XSTATE, iov);
+  return ptrace(PTRACE_SETREGSET, pid, (void*)(uintptr_t)NT_X86_XSTATE, iov);
 }
 
-static int all(const unsigned char *p, size_t n, unsigned char value) {
+static int all(const unsigned char* p, size_t n, unsigned char value) {
   for (size_t i = 0; i < n; i++)
     if (p[i] != value)
       return 0;
@@ -132,10 +132,10 @@ static void errors_and_other_requests(void) {
   CHECK("a SET of a gone task fails", set(7, buffer, &iov) == -1 && errno == ESRCH);
   int word = 5;
   CHECK("other requests pass through",
-        ptrace(PTRACE_PEEKUSER, 1, (void *)8, &word) == 42 && fake_last_data == &word);
+        ptrace(PTRACE_PEEKUSER, 1, (void*)8, &word) == 42 && fake_last_data == &word);
   struct iovec gp = {buffer, 16};
   CHECK("other register sets pass through",
-        ptrace(PTRACE_GETREGSET, 1, (void *)(uintptr_t)NT_PRSTATUS, &gp) == 0 &&
+        ptrace(PTRACE_GETREGSET, 1, (void*)(uintptr_t)NT_PRSTATUS, &gp) == 0 &&
             fake_last_iov == &gp && gp.iov_len == 16);
 }
 

@@ -12,9 +12,9 @@
 
 enum { kUmlBuffer = 2696, kXmm0 = 160 };
 
-static long raw_get(pid_t pid, unsigned char *area, size_t *size) {
+static long raw_get(pid_t pid, unsigned char* area, size_t* size) {
   struct iovec iov = {area, PAD_PROBE_SIZE};
-  long result = syscall(SYS_ptrace, PTRACE_GETREGSET, pid, (void *)NT_X86_XSTATE, &iov);
+  long result = syscall(SYS_ptrace, PTRACE_GETREGSET, pid, (void*)NT_X86_XSTATE, &iov);
   *size = iov.iov_len;
   return result;
 }
@@ -40,14 +40,14 @@ int main(void) {
     failures++;
   }
   struct iovec iov = {buffer, sizeof buffer};
-  if (ptrace(PTRACE_GETREGSET, child, (void *)NT_X86_XSTATE, &iov) != 0 ||
+  if (ptrace(PTRACE_GETREGSET, child, (void*)NT_X86_XSTATE, &iov) != 0 ||
       iov.iov_len != (full < kUmlBuffer ? full : kUmlBuffer)) {
     perror("FAIL: GETREGSET through UML's buffer");
     failures++;
   }
   memset(buffer + kXmm0, 0x5a, 16);
   iov.iov_len = full < kUmlBuffer ? full : kUmlBuffer;
-  if (ptrace(PTRACE_SETREGSET, child, (void *)NT_X86_XSTATE, &iov) != 0) {
+  if (ptrace(PTRACE_SETREGSET, child, (void*)NT_X86_XSTATE, &iov) != 0) {
     perror("FAIL: SETREGSET through UML's buffer");
     failures++;
   }
