@@ -1,4 +1,4 @@
-#include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Process.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace bw::win32 {
@@ -40,31 +40,6 @@ bool ToSystemTime(const LocalTime& t, SYSTEMTIME& st) {
   st.wSecond = static_cast<WORD>(t.Second);
   st.wMilliseconds = static_cast<WORD>(t.Milliseconds);
   return true;
-}
-
-// One argument as the C runtime's command-line parser reads it back: quoted when it holds a
-// blank or a quote (or is empty), with backslashes doubled only where they precede a quote.
-void AppendQuoted(std::string& line, const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-    line += argument;
-    return;
-  }
-  line += '"';
-  size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"')
-      line.append(backslashes * 2 + 1, '\\');
-    else
-      line.append(backslashes, '\\');
-    backslashes = 0;
-    line += c;
-  }
-  line.append(backslashes * 2, '\\');
-  line += '"';
 }
 
 } // namespace
@@ -157,24 +132,9 @@ std::string CWin32System::GetCompanionProgram(const std::string& windowsName) {
 
 bool CWin32System::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                               uint32_t& exitCode) {
-  // The program's own name opens the command line, quoted whole: the runtime reads the first
-  // word without backslash escapes, and a path cannot hold a quote.
-  std::string line = "\"" + program + "\"";
-  for (const std::string& argument : arguments) {
-    line += ' ';
-    AppendQuoted(line, argument);
-  }
-  std::vector<char> commandLine(line.begin(), line.end());
-  commandLine.push_back('\0');
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info))
+  ScopedKernelHandle process;
+  if (!StartProcess(program, arguments, process))
     return false;
-  ScopedKernelHandle process(info.hProcess);
-  ScopedKernelHandle thread(info.hThread);
   DWORD code = 0;
   if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 ||
       !::GetExitCodeProcess(process.Get(), &code))
