@@ -42,6 +42,46 @@ bool ToSystemTime(const LocalTime& t, SYSTEMTIME& st) {
   return true;
 }
 
+// The conversions that apply the daylight saving rule of the date itself. Looked up at run time:
+// the 9x family has neither, NT 4 and 2000 only the first, and a program that imported them
+// would not start there at all.
+using TimeZoneConversion = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*,
+                                         SYSTEMTIME*);
+
+TimeZoneConversion FindKernelFunction(const char* name) {
+  // Kernel32 is mapped into every process for its whole life: no reference is taken.
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr)
+    return nullptr;
+  // GetProcAddress hands back a generic function pointer; void (*)() is the one type GCC lets
+  // it pass through without a cast-function-type warning.
+  return reinterpret_cast<TimeZoneConversion>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(kernel, name)));
+}
+
+// UTC to local time. Where the system lacks the per-date conversion, the bias in force now is
+// applied, as every version can do.
+bool UtcToLocal(const FILETIME& utc, SYSTEMTIME& local) {
+  static const TimeZoneConversion convert = FindKernelFunction("SystemTimeToTzSpecificLocalTime");
+  if (convert != nullptr) {
+    SYSTEMTIME st;
+    return ::FileTimeToSystemTime(&utc, &st) && convert(nullptr, &st, &local);
+  }
+  FILETIME localTime;
+  return ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
+}
+
+// Local time to UTC, the same way round.
+bool LocalToUtc(const SYSTEMTIME& local, FILETIME& utc) {
+  static const TimeZoneConversion convert = FindKernelFunction("TzSpecificLocalTimeToSystemTime");
+  if (convert != nullptr) {
+    SYSTEMTIME st;
+    return convert(nullptr, &local, &st) && ::SystemTimeToFileTime(&st, &utc);
+  }
+  FILETIME localTime;
+  return ::SystemTimeToFileTime(&local, &localTime) && ::LocalFileTimeToFileTime(&localTime, &utc);
+}
+
 } // namespace
 
 VersionInfo CWin32System::GetVersion() {
@@ -71,19 +111,17 @@ bool CWin32System::FileTimeToLocalTime(FileTime time, LocalTime& local) {
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(time);
   ft.dwHighDateTime = static_cast<DWORD>(time >> 32);
-  SYSTEMTIME utc, st;
-  // The daylight saving rule of the date itself, not of today.
-  if (!::FileTimeToSystemTime(&ft, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &st))
+  SYSTEMTIME st;
+  if (!UtcToLocal(ft, st))
     return false;
   local = FromSystemTime(st);
   return true;
 }
 
 bool CWin32System::LocalTimeToFileTime(const LocalTime& local, FileTime& time) {
-  SYSTEMTIME st, utc;
+  SYSTEMTIME st;
   FILETIME ft;
-  if (!ToSystemTime(local, st) || !::TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) ||
-      !::SystemTimeToFileTime(&utc, &ft))
+  if (!ToSystemTime(local, st) || !LocalToUtc(st, ft))
     return false;
   time = (FileTime{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
   return true;
