@@ -2,6 +2,8 @@
 // on Linux, a recorder in tests.
 #pragma once
 
+#include "engine/CleaningDialogRes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -20,7 +22,7 @@ public:
   virtual void SetProgress(int percent) = 0;
   virtual void StartAnimation() = 0;
   virtual void StopAnimation() = 0;
-  /// Shows or hides the shut-down icon (1003).
+  /// Shows or hides the shut-down icon (IDC_SHUTDOWN_ICON).
   virtual void ShowShutdownIcon(bool visible) = 0;
   virtual void EnableCancel(bool enabled) = 0;
 

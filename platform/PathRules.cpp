@@ -144,10 +144,10 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
       bool atEnd = j == n;
       switch (e) {
       case '*':
-        next[j] = here || (j > 0 && next[j - 1]);
+        next[j] = static_cast<char>(here || (j > 0 && next[j - 1]));
         break;
       case kDosStar:
-        next[j] = here || (j > 0 && next[j - 1] && j - 1 != lastDot);
+        next[j] = static_cast<char>(here || (j > 0 && next[j - 1] && j - 1 != lastDot));
         break;
       case kDosQm:
         if (here && (atEnd || folded[j] == '.'))

@@ -14,6 +14,7 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/VolumeBitmap.h"
+#include "platform/WindowCommands.h"
 
 #include <memory>
 #include <string>
@@ -32,6 +33,8 @@ public:
   virtual IVolumeBitmap& VolumeBitmap() = 0;
   virtual IRegistry& Registry() = 0;
   virtual IConsole& Console() = 0;
+  /// Other programs' windows: lookups, command words, starting and closing.
+  virtual IWindowCommands& WindowCommands() = 0;
 
   /// The drive map where letters are configured by hand (posix); null where the system has
   /// drive letters of its own.

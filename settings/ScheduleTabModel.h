@@ -39,8 +39,8 @@ public:
   };
 
   CDriveListModel Drives;
-  bool ScheduleEnabled = false; ///< check box 1074
-  bool CleanAtLogout = false;   ///< check box 1161
+  bool ScheduleEnabled = false; ///< check box IDC_SCHEDULE_ENABLED
+  bool CleanAtLogout = false;   ///< check box IDC_CLEAN_AT_LOGOUT
   std::array<Day, 7> Days;      ///< Monday first
   bool CleanNow = false;        ///< set by Clean Selected Drives; read after the sheet closes
 
@@ -54,8 +54,8 @@ public:
   /// The part of the page save that concerns one day.
   void SaveDay(int day, ScheduleDay& stored);
 
-  /// Check box 1074 clicked: the 7 day boxes follow it, and each day's time controls follow
-  /// their box; unchecked disables all 49 weekday controls.
+  /// Check box IDC_SCHEDULE_ENABLED clicked: the 7 day boxes follow it, and each day's time
+  /// controls follow their box; unchecked disables all 49 weekday controls.
   void SetScheduleEnabled(bool checked);
 
   /// A day's check box clicked: its edits and spins follow it.

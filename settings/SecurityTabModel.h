@@ -2,6 +2,8 @@
 // and the overwrite count text. The Win32 page CSecurityTab binds its controls to this model.
 #pragma once
 
+#include "settings/SecurityTabRes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,10 +13,10 @@ class CSettings;
 
 class CSecurityTabModel {
 public:
-  bool CleanFileNames = false;   ///< check box 1000
-  bool StartWithWindows = false; ///< check box 1176
-  /// The slack radio pair: 0 QUICK (1160), 1 STANDARD (1009), -1 neither (a value no radio
-  /// stands for was stored).
+  bool CleanFileNames = false;   ///< check box IDC_CLEAN_FILE_NAMES
+  bool StartWithWindows = false; ///< check box IDC_START_WITH_WINDOWS
+  /// The slack radio pair: 0 QUICK (IDC_SLACK_QUICK), 1 STANDARD (IDC_SLACK_STANDARD), -1
+  /// neither (a value no radio stands for was stored).
   int SlackRadio = 0;
 
   /// Open: the controls from the settings, and the overwrite text.
@@ -27,7 +29,7 @@ public:
   /// After the Advanced Overwrites dialog, whatever it returned: the text follows the count.
   void RefreshOverwriteText(const CSettings& settings);
 
-  /// Static 1049: "1 overwrite", "3 overwrites".
+  /// Static IDC_OVERWRITES_TEXT: "1 overwrite", "3 overwrites".
   const std::string& OverwriteText() const { return _overwriteText; }
   static std::string OverwriteText(int32_t count);
 

@@ -4,6 +4,8 @@
 // to this model.
 #pragma once
 
+#include "settings/TempFilesTabRes.h"
+
 #include <string>
 
 namespace bw {
@@ -12,14 +14,14 @@ class CSettings;
 
 class CTempFilesTabModel {
 public:
-  bool EmptyRecycleBin = false;  ///< check box 1007
-  bool EmptyTempFolder = false;  ///< check box 1153
-  std::string TempFolder;        ///< edit 1152
-  bool EmptySpoolFolder = false; ///< check box 1154
-  std::string SpoolFolder;       ///< edit 1155
+  bool EmptyRecycleBin = false;  ///< check box IDC_EMPTY_RECYCLE_BIN
+  bool EmptyTempFolder = false;  ///< check box IDC_EMPTY_TEMP_FOLDER
+  std::string TempFolder;        ///< edit IDC_TEMP_FOLDER
+  bool EmptySpoolFolder = false; ///< check box IDC_EMPTY_SPOOL_FOLDER
+  std::string SpoolFolder;       ///< edit IDC_SPOOL_FOLDER
 
-  /// Edit 1152 is enabled exactly while 1153 is checked, edit 1155 while 1154 is; a disabled
-  /// edit keeps its text.
+  /// Each folder edit is enabled exactly while its box is checked; a disabled edit keeps its
+  /// text.
   bool TempFolderEnabled() const { return EmptyTempFolder; }
   bool SpoolFolderEnabled() const { return EmptySpoolFolder; }
 

@@ -1,6 +1,7 @@
 // The figures and texts of the Deleted Data Report.
 #pragma once
 
+#include "viewer/ScanReportRes.h"
 #include "viewer/ViewerView.h"
 
 #include <cstdint>
@@ -8,8 +9,8 @@
 namespace bw {
 
 /// Dialog numbers of the two report dialogs.
-constexpr int kReportDialogWithNote = 130;
-constexpr int kReportDialog = 132;
+constexpr int kReportDialogWithNote = IDD_REPORT_WITH_NOTE;
+constexpr int kReportDialog = IDD_REPORT;
 
 // The texts of the report dialogs, in the order they are laid out.
 constexpr const char* kReportCaption = "Report";

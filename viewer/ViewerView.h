@@ -2,6 +2,8 @@
 // command line each provide one.
 #pragma once
 
+#include "viewer/ScanReportRes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +25,7 @@ enum class DisplayMode { Text, Hex };
 
 /// The fields of the report dialog shown after a scan that was not cancelled.
 struct ScanReport {
-  bool WindowsDrive = false; ///< dialog 130, with the swap-file note; otherwise dialog 132
+  bool WindowsDrive = false; ///< IDD_REPORT_WITH_NOTE (swap-file note), else IDD_REPORT
   std::string Percentage;    ///< share of the free clusters, "%.2f%%"
   std::string Clusters;      ///< clusters with deleted data
   std::string Size;          ///< their size in bytes

@@ -6,8 +6,8 @@
 namespace bw {
 namespace {
 
-constexpr int kFileIcon = 163;
-constexpr int kFolderIcon = 164;
+constexpr int kFileIcon = IDI_PROMPT_FILE;
+constexpr int kFolderIcon = IDI_PROMPT_FOLDER;
 
 ZapPrompt MakePrompt(int dialog, int icon, std::string name, bool severalItems) {
   ZapPrompt prompt;

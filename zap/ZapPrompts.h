@@ -1,6 +1,8 @@
-// The confirmation dialogs a zap asks before it destroys an item (162 for files, 163 for
-// folders, 229 for compressed files), and what their answers mean.
+// The confirmation dialogs a zap asks before it destroys an item (one for files, one for
+// folders, one for compressed files), and what their answers mean.
 #pragma once
+
+#include "zap/ZapPromptsRes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,16 +10,16 @@
 
 namespace bw {
 
-constexpr int kZapConfirmDialog = 162;
-constexpr int kFolderConfirmDialog = 163;
-constexpr int kCompressedConfirmDialog = 229;
+constexpr int kZapConfirmDialog = IDD_ZAP_CONFIRM;
+constexpr int kFolderConfirmDialog = IDD_FOLDER_CONFIRM;
+constexpr int kCompressedConfirmDialog = IDD_COMPRESSED_CONFIRM;
 
 /// The four buttons every prompt carries; each ends its dialog with its own identifier.
 enum class ZapPromptResult : int {
-  YesToAll = 1073,
-  Yes = 1074,
-  Abort = 1076,
-  No = 1077,
+  YesToAll = IDC_PROMPT_YES_TO_ALL,
+  Yes = IDC_PROMPT_YES,
+  Abort = IDC_PROMPT_ABORT,
+  No = IDC_PROMPT_NO,
 };
 
 /// The kinds of prompt whose Yes to All answers are remembered separately. Hidden and system
@@ -34,11 +36,11 @@ constexpr size_t kZapPromptKindCount = 5;
 /// What one prompt dialog shows.
 struct ZapPrompt {
   int Dialog = kZapConfirmDialog;
-  int Icon = 163; ///< icon resource
+  int Icon = IDI_PROMPT_FILE; ///< icon resource
   std::string Caption = "Confirmation";
   std::string Name;          ///< line 1: the item's name
   std::string Question;      ///< line 2
-  std::string FinalQuestion; ///< below the text: dialog 229 only
+  std::string FinalQuestion; ///< below the text: the compressed-file dialog only
   bool YesToAllEnabled = false;
   int DefaultButton = 0; ///< the button Enter presses; 0 for none
 };
@@ -46,11 +48,11 @@ struct ZapPrompt {
 /// The question of the system-type prompt.
 inline constexpr const char* kSystemTypeQuestion = "appears to be a SYSTEM file, Zap it?";
 
-/// Dialog 162 for the file at path (lower-cased, as the zap holds it) with question.
+/// The file dialog for the file at path (lower-cased, as the zap holds it) with question.
 ZapPrompt MakeFilePrompt(const std::string& path, const std::string& question, bool severalItems);
-/// Dialog 163 for a folder; a drive root shows as its first three characters ("c:\").
+/// The folder dialog for a folder; a drive root shows as its first three characters ("c:\").
 ZapPrompt MakeFolderPrompt(const std::string& path, bool severalItems);
-/// Dialog 229 for a compressed file.
+/// The compressed-file dialog for a compressed file.
 ZapPrompt MakeCompressedPrompt(const std::string& path, bool severalItems);
 
 /// The answer a dialog's end code gives. Only the four buttons count: Esc, a close, and Enter

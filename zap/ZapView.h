@@ -30,7 +30,7 @@ public:
   /// A message box owned by the dialog; returns an kId* result.
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 
-  /// Shows one of the confirmation dialogs (162, 163, 229) modally and returns the code it
+  /// Shows one of the confirmation dialogs (ZapPromptsRes.h) modally and returns the code it
   /// ended with: a button's identifier, or whatever Enter, Esc or a close gave.
   virtual int AskConfirmation(const ZapPrompt& prompt) = 0;
 

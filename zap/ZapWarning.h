@@ -1,8 +1,9 @@
-// The File Destruction Warning (dialog 161): everything about to be destroyed, asked once more
+// The File Destruction Warning (IDD_ZAP_WARNING): everything about to be destroyed, asked once more
 // before the Zapping Progress dialog starts the job.
 #pragma once
 
 #include "engine/PathShortening.h"
+#include "zap/ZapWarningRes.h"
 
 #include <cstdint>
 #include <string>
@@ -10,10 +11,10 @@
 
 namespace bw {
 
-constexpr int kZapWarningDialog = 161;
+constexpr int kZapWarningDialog = IDD_ZAP_WARNING;
 /// The dialog's results: the two buttons, and Esc or the close box.
-constexpr int kZapWarningYes = 1071;
-constexpr int kZapWarningNo = 1072;
+constexpr int kZapWarningYes = IDC_ZAP_WARNING_YES;
+constexpr int kZapWarningNo = IDC_ZAP_WARNING_NO;
 constexpr int kZapWarningClosed = 2;
 
 class CZapWarningModel {

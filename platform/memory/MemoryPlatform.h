@@ -95,6 +95,51 @@ public:
   bool LastLogOffFlag = false;
 };
 
+/// Windows of other programs that "exist" because a test made them, and a record of every
+/// command, close, start and wait, for the unit tests of the senders.
+class CMemoryWindowCommands final : public IWindowCommands {
+public:
+  struct Window {
+    std::string ClassName;
+    std::string Title;
+    int64_t CloseResult = 0; ///< what it answers WM_CLOSE with
+  };
+  struct Command {
+    WindowId Window;
+    uint32_t Word;
+  };
+
+  /// Makes a top-level window exist from now on; returns its id.
+  WindowId AddWindow(const std::string& className, const std::string& title);
+
+  WindowId FindMainWindow(const std::vector<std::string>& classNames,
+                          const std::string& title) override;
+  WindowId FindWindowByTitle(const std::string& title) override;
+  bool BringToFront(WindowId window) override;
+  bool SendCommand(WindowId window, uint32_t commandWord) override;
+  bool SendClose(WindowId window, int64_t& result) override;
+  bool Start(const std::string& program, const std::vector<std::string>& arguments) override;
+  void Wait(uint32_t milliseconds) override;
+
+  /// The windows that exist, in the order they were made (a lookup finds the first match).
+  std::map<WindowId, Window> Windows;
+  std::vector<std::string> ClassesTried;        ///< every class name a main-window lookup tried
+  std::vector<WindowId> Fronted;                ///< BringToFront calls that reached a window
+  std::vector<Command> Commands;                ///< every command word delivered, in order
+  std::vector<WindowId> Closed;                 ///< windows closed by SendClose (they are gone)
+  std::vector<std::vector<std::string>> Starts; ///< program then arguments, per start
+  uint64_t WaitedMilliseconds = 0;
+  /// Decides whether a start succeeds and may make the started program's window (through
+  /// AddWindow, at once or in OnWait); absent: starting fails.
+  std::function<bool(const std::string&, const std::vector<std::string>&)> OnStart;
+  /// Called after each wait is counted.
+  std::function<void(uint32_t)> OnWait;
+  bool FrontRefused = false; ///< BringToFront fails as the system may refuse it
+
+private:
+  WindowId _nextWindow = 1;
+};
+
 /// The bitmap query with scripted answers; without a script every answer is
 /// kStatusNotSupported, as on a system that has no such query.
 class CMemoryVolumeBitmap final : public IVolumeBitmap {
@@ -209,6 +254,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return VolumeBitmapFake; }
   IRegistry& Registry() override { return RegistryFake; }
   IConsole& Console() override { return ConsoleFake; }
+  IWindowCommands& WindowCommands() override { return WindowCommandsFake; }
 
   CMemorySystem SystemFake;
   CMemoryDrives DrivesFake;
@@ -217,6 +263,7 @@ public:
   CMemoryVolumeBitmap VolumeBitmapFake;
   CMemoryRegistry RegistryFake;
   CMemoryConsole ConsoleFake;
+  CMemoryWindowCommands WindowCommandsFake;
   CScriptedMessageBox MessageBoxes;
 
 protected:

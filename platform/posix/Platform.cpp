@@ -10,7 +10,7 @@ class CPosixPlatform final : public IPlatform {
 public:
   CPosixPlatform()
       : _table(_mapFile), _drives(_table), _files(_table), _volumeBitmap(_table),
-        _liveMap(_mapFile, _table, _drives) {}
+        _windowCommands(_system), _liveMap(_mapFile, _table, _drives) {}
 
   ISystem& System() override { return _system; }
   IDrives& Drives() override { return _drives; }
@@ -19,6 +19,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IRegistry& Registry() override { return _registry; }
   IConsole& Console() override { return _console; }
+  IWindowCommands& WindowCommands() override { return _windowCommands; }
   IDriveMap* DriveMap() override { return &_liveMap; }
 
 protected:
@@ -33,6 +34,7 @@ private:
   CPosixDesktop _desktop;
   CPosixVolumeBitmap _volumeBitmap;
   CPosixConsole _console;
+  CPosixWindowCommands _windowCommands;
   CLiveDriveMap _liveMap;
   CRegFileRegistry _registry;
   CStderrMessageBox _messageBox;

@@ -75,6 +75,27 @@ public:
   void PressWaitButton(bool) override {}
 };
 
+/// Linux has no windows of these programs: every lookup finds none, and what needs a window
+/// fails. Programs start as on Windows, without waiting; each one that has ended is reaped at
+/// the next start, so that no zombie piles up in a long run.
+class CPosixWindowCommands final : public IWindowCommands {
+public:
+  explicit CPosixWindowCommands(ISystem& system) : _system(system) {}
+  WindowId FindMainWindow(const std::vector<std::string>&, const std::string&) override {
+    return kNoWindow;
+  }
+  WindowId FindWindowByTitle(const std::string&) override { return kNoWindow; }
+  bool BringToFront(WindowId) override { return false; }
+  bool SendCommand(WindowId, uint32_t) override { return false; }
+  bool SendClose(WindowId, int64_t&) override { return false; }
+  bool Start(const std::string& program, const std::vector<std::string>& arguments) override;
+  void Wait(uint32_t milliseconds) override { _system.Sleep(milliseconds); }
+
+private:
+  ISystem& _system;
+  std::vector<int> _started; // process ids not yet reaped
+};
+
 class CPosixConsole final : public IConsole {
 public:
   bool IsInteractive() override;

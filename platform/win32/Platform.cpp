@@ -17,6 +17,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return _volumeBitmap; }
   IConsole& Console() override { return _console; }
   IRegistry& Registry() override { return _registry; }
+  IWindowCommands& WindowCommands() override { return _windowCommands; }
 
 protected:
   IMessageBox& NativeMessageBox() override { return _messageBox; }
@@ -29,6 +30,7 @@ private:
   CWin32VolumeBitmap _volumeBitmap;
   CWin32Console _console;
   CWin32Registry _registry;
+  CWin32WindowCommands _windowCommands;
   CWin32MessageBox _messageBox;
 };
 

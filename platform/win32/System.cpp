@@ -1,4 +1,4 @@
-#include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Process.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace bw::win32 {
@@ -42,29 +42,44 @@ bool ToSystemTime(const LocalTime& t, SYSTEMTIME& st) {
   return true;
 }
 
-// One argument as the C runtime's command-line parser reads it back: quoted when it holds a
-// blank or a quote (or is empty), with backslashes doubled only where they precede a quote.
-void AppendQuoted(std::string& line, const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-    line += argument;
-    return;
+// The conversions that apply the daylight saving rule of the date itself. Looked up at run time:
+// the 9x family has neither, NT 4 and 2000 only the first, and a program that imported them
+// would not start there at all.
+using TimeZoneConversion = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*,
+                                         SYSTEMTIME*);
+
+TimeZoneConversion FindKernelFunction(const char* name) {
+  // Kernel32 is mapped into every process for its whole life: no reference is taken.
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr)
+    return nullptr;
+  // GetProcAddress hands back a generic function pointer; void (*)() is the one type GCC lets
+  // it pass through without a cast-function-type warning.
+  return reinterpret_cast<TimeZoneConversion>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(kernel, name)));
+}
+
+// UTC to local time. Where the system lacks the per-date conversion, the bias in force now is
+// applied, as every version can do.
+bool UtcToLocal(const FILETIME& utc, SYSTEMTIME& local) {
+  static const TimeZoneConversion convert = FindKernelFunction("SystemTimeToTzSpecificLocalTime");
+  if (convert != nullptr) {
+    SYSTEMTIME st;
+    return ::FileTimeToSystemTime(&utc, &st) && convert(nullptr, &st, &local);
   }
-  line += '"';
-  size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"')
-      line.append(backslashes * 2 + 1, '\\');
-    else
-      line.append(backslashes, '\\');
-    backslashes = 0;
-    line += c;
+  FILETIME localTime;
+  return ::FileTimeToLocalFileTime(&utc, &localTime) && ::FileTimeToSystemTime(&localTime, &local);
+}
+
+// Local time to UTC, the same way round.
+bool LocalToUtc(const SYSTEMTIME& local, FILETIME& utc) {
+  static const TimeZoneConversion convert = FindKernelFunction("TzSpecificLocalTimeToSystemTime");
+  if (convert != nullptr) {
+    SYSTEMTIME st;
+    return convert(nullptr, &local, &st) && ::SystemTimeToFileTime(&st, &utc);
   }
-  line.append(backslashes * 2, '\\');
-  line += '"';
+  FILETIME localTime;
+  return ::SystemTimeToFileTime(&local, &localTime) && ::LocalFileTimeToFileTime(&localTime, &utc);
 }
 
 } // namespace
@@ -96,19 +111,17 @@ bool CWin32System::FileTimeToLocalTime(FileTime time, LocalTime& local) {
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(time);
   ft.dwHighDateTime = static_cast<DWORD>(time >> 32);
-  SYSTEMTIME utc, st;
-  // The daylight saving rule of the date itself, not of today.
-  if (!::FileTimeToSystemTime(&ft, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &st))
+  SYSTEMTIME st;
+  if (!UtcToLocal(ft, st))
     return false;
   local = FromSystemTime(st);
   return true;
 }
 
 bool CWin32System::LocalTimeToFileTime(const LocalTime& local, FileTime& time) {
-  SYSTEMTIME st, utc;
+  SYSTEMTIME st;
   FILETIME ft;
-  if (!ToSystemTime(local, st) || !::TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) ||
-      !::SystemTimeToFileTime(&utc, &ft))
+  if (!ToSystemTime(local, st) || !LocalToUtc(st, ft))
     return false;
   time = (FileTime{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
   return true;
@@ -157,24 +170,9 @@ std::string CWin32System::GetCompanionProgram(const std::string& windowsName) {
 
 bool CWin32System::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                               uint32_t& exitCode) {
-  // The program's own name opens the command line, quoted whole: the runtime reads the first
-  // word without backslash escapes, and a path cannot hold a quote.
-  std::string line = "\"" + program + "\"";
-  for (const std::string& argument : arguments) {
-    line += ' ';
-    AppendQuoted(line, argument);
-  }
-  std::vector<char> commandLine(line.begin(), line.end());
-  commandLine.push_back('\0');
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info))
+  ScopedKernelHandle process;
+  if (!StartProcess(program, arguments, process))
     return false;
-  ScopedKernelHandle process(info.hProcess);
-  ScopedKernelHandle thread(info.hThread);
   DWORD code = 0;
   if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 ||
       !::GetExitCodeProcess(process.Get(), &code))

@@ -41,6 +41,20 @@ public:
   void PressWaitButton(bool logOffCleaning) override;
 };
 
+/// FindWindowA, SetForegroundWindow, SendMessageA with WM_COPYDATA or WM_CLOSE, and
+/// CreateProcessA without waiting.
+class CWin32WindowCommands final : public IWindowCommands {
+public:
+  WindowId FindMainWindow(const std::vector<std::string>& classNames,
+                          const std::string& title) override;
+  WindowId FindWindowByTitle(const std::string& title) override;
+  bool BringToFront(WindowId window) override;
+  bool SendCommand(WindowId window, uint32_t commandWord) override;
+  bool SendClose(WindowId window, int64_t& result) override;
+  bool Start(const std::string& program, const std::vector<std::string>& arguments) override;
+  void Wait(uint32_t milliseconds) override;
+};
+
 /// The allocation-bitmap query: NtFsControlFile with FSCTL_GET_VOLUME_BITMAP on a volume
 /// handle, the entry point looked up in ntdll at run time.
 class CWin32VolumeBitmap final : public IVolumeBitmap {

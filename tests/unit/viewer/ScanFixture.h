@@ -85,6 +85,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return Memory.VolumeBitmapFake; }
   IConsole& Console() override { return Memory.ConsoleFake; }
   IRegistry& Registry() override { return Memory.RegistryFake; }
+  IWindowCommands& WindowCommands() override { return Memory.WindowCommandsFake; }
 
   /// Puts image in drive letter with freeBytes free.
   void Mount(std::vector<uint8_t> image, uint64_t freeBytes, char letter = 'C');

@@ -1,0 +1,35 @@
+# What the Windows deliverables need beyond the portable build: resource scripts (windres, which
+# the toolchain file found), the Windows-only folders, and DLLs whose exports a .def file names.
+# Included by the top-level CMakeLists.txt for WIN32 builds only.
+
+# windres reads the same "...Res.h" headers as the C++ code, named from the repository root as
+# include_directories gives it.
+enable_language(RC)
+
+# bw_windows_dll(NAME DEF file.def SOURCES ...): a DLL called NAME.dll (no "lib" prefix) that
+# exports exactly what its .def file lists, under those names undecorated, whatever calling
+# convention the functions have.
+function(bw_windows_dll name)
+  cmake_parse_arguments(ARG "" "DEF" "SOURCES" ${ARGN})
+  if(NOT ARG_DEF)
+    message(FATAL_ERROR "bw_windows_dll(${name}): a DEF file is required")
+  endif()
+  add_library(${name} SHARED ${ARG_SOURCES} ${ARG_DEF})
+  set_target_properties(${name} PROPERTIES PREFIX "" IMPORT_PREFIX "")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # i686 decorates __stdcall names ("Name@0"); the .def name binds to it without a warning.
+    target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+  endif()
+endfunction()
+
+# The Windows-only folders, each joining the build once it has a CMakeLists.txt: the window
+# framework (ui/), the window bindings beside the portable code they bind (*/win32/) and the
+# shell DLLs (shell/).
+function(bw_add_windows_folders)
+  foreach(folder ui engine/win32 zap/win32 settings/win32 viewer/win32 tray/win32
+                 shell/contextmenu shell/unload)
+    if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      add_subdirectory(${PROJECT_SOURCE_DIR}/${folder} ${PROJECT_BINARY_DIR}/${folder})
+    endif()
+  endforeach()
+endfunction()
