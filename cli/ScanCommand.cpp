@@ -245,6 +245,8 @@ int RunScan(IPlatform& platform, const Arguments& arguments) {
     PrintError("usage: blankwright scan X: [--list] | blankwright scan X: --show N [--hex]");
     return kExitFailure;
   }
+  if (!CheckDrivesMounted(platform, std::string(1, options.Letter), "scan", "nothing was read"))
+    return kExitFailure;
   CTerminalView view(platform, options);
   CDriveScan scan(platform, view);
   view.Attach(scan);
@@ -292,7 +294,7 @@ const Command kScanCommand = {
     "  --hex      with --show: as the hex display does (offset, 16 bytes, characters)\n"
     "\n"
     "Exit status: 0 after a completed scan, 1 when it was stopped, 2 when the drive could not\n"
-    "be read (or not to the end).\n",
+    "be read (or not to the end), or its volume is not mounted where the drive map says.\n",
     RunScan,
 };
 

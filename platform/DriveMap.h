@@ -28,6 +28,15 @@ public:
   virtual bool Remove(char letter, std::string& error) = 0;
   /// Where the map is kept, for messages.
   virtual std::string Location() = 0;
+
+  /// The raw source of the volume mounted at folder, from the system's mount table; false with
+  /// a one-line reason when folder is not a mount point or its mount reads from no device or
+  /// image file.
+  virtual bool FindMountSource(const std::string& folder, std::string& source,
+                               std::string& reason) = 0;
+  /// Whether entry's folder is now a mount point of its raw source; false with a one-line
+  /// reason that names the folder.
+  virtual bool CheckMount(const DriveMapEntry& entry, std::string& reason) = 0;
 };
 
 } // namespace bw

@@ -1,4 +1,5 @@
 #include "platform/Types.h"
+#include "platform/posix/MountTable.h"
 #include "platform/posix/Posix.h"
 
 #include <algorithm>
@@ -245,6 +246,29 @@ bool CDriveMapFile::Remove(char letter, std::string& error) {
   }
   entries.erase(end, entries.end());
   return Save(entries, error);
+}
+
+bool CDriveMapFile::FindMountSource(const std::string& folder, std::string& source,
+                                    std::string& reason) {
+  dev_t device;
+  if (!CheckMountFolder(folder, "", device, reason))
+    return false;
+  std::vector<MountRecord> mounts;
+  char* canonical = ::realpath(folder.c_str(), nullptr);
+  std::string path = canonical ? canonical : folder;
+  std::free(canonical);
+  const MountRecord* mount = ReadMountTable(mounts) ? FindMount(mounts, path) : nullptr;
+  if (!mount || !MountRawSource(*mount, source)) {
+    reason = folder + " is a mount point of " + (mount ? mount->Source : std::string("?")) +
+             ", which reads from no device or image file; give --source";
+    return false;
+  }
+  return true;
+}
+
+bool CDriveMapFile::CheckMount(const DriveMapEntry& entry, std::string& reason) {
+  dev_t device;
+  return CheckMountFolder(entry.MountFolder, entry.RawSource, device, reason);
 }
 
 } // namespace bw::posix

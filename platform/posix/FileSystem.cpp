@@ -307,6 +307,9 @@ bool CPosixFileSystem::OpenFolder(const FullPath& path, size_t depth, CFd& folde
   CFd current(::open(drive->MountFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!current.Valid())
     return Fail(errno == ENOENT || errno == ENOTDIR ? kErrorNotReady : TranslateErrno(errno));
+  // A volume checked to be mounted and gone since: the bare folder is not the drive.
+  if (!_table.OnPinnedDevice(drive->Letter, current.Get()))
+    return Fail(kErrorNotReady);
   spelled = std::string{path.Drive, ':'};
   for (size_t i = 0; i < depth; ++i) {
     std::string stored;

@@ -31,6 +31,9 @@ public:
   bool Add(const DriveMapEntry& entry, std::string& error) override;
   bool Remove(char letter, std::string& error) override;
   std::string Location() override;
+  bool FindMountSource(const std::string& folder, std::string& source,
+                       std::string& reason) override;
+  bool CheckMount(const DriveMapEntry& entry, std::string& reason) override;
 
   /// The entry of letter (any case), read afresh from the file.
   std::optional<DriveMapEntry> Find(char letter);
