@@ -37,6 +37,12 @@ public:
   /// Whether entry's folder is now a mount point of its raw source; false with a one-line
   /// reason that names the folder.
   virtual bool CheckMount(const DriveMapEntry& entry, std::string& reason) = 0;
+  /// The drive path ("X:\a\b") of a host path that lies inside a mapped drive's mount folder
+  /// (the deepest such folder), each name as given. hostPath is absolute with its folders
+  /// resolved. False when it lies on no mapped drive (reason empty) or holds a name that a
+  /// drive path cannot hold (reason says which).
+  virtual bool ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                           std::string& reason) = 0;
 };
 
 } // namespace bw

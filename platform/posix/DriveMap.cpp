@@ -271,4 +271,52 @@ bool CDriveMapFile::CheckMount(const DriveMapEntry& entry, std::string& reason) 
   return CheckMountFolder(entry.MountFolder, entry.RawSource, device, reason);
 }
 
+bool HostPathOnDrive(const std::vector<DriveMapEntry>& drives, const std::string& hostPath,
+                     FullPath& path, std::string& reason) {
+  reason.clear();
+  const DriveMapEntry* best = nullptr;
+  size_t bestLength = 0;
+  for (const DriveMapEntry& drive : drives) {
+    char* mount = ::realpath(drive.MountFolder.c_str(), nullptr);
+    if (!mount)
+      continue;
+    std::string prefix = mount;
+    std::free(mount);
+    if (prefix.back() != '/')
+      prefix += '/';
+    if ((hostPath + '/').compare(0, prefix.size(), prefix) != 0 || prefix.size() <= bestLength)
+      continue;
+    best = &drive;
+    bestLength = prefix.size();
+  }
+  if (!best)
+    return false;
+  FullPath found;
+  found.Drive = best->Letter;
+  std::stringstream rest(bestLength <= hostPath.size() ? hostPath.substr(bestLength) : "");
+  std::string name;
+  while (std::getline(rest, name, '/')) {
+    if (name.empty() || name == ".")
+      continue;
+    // A separator, a drive colon or a wildcard would mean something else on a drive path.
+    if (name.find_first_of("\\:*?") != std::string::npos) {
+      reason = "the name \"" + name + "\" cannot be written on a drive path";
+      return false;
+    }
+    found.Names.push_back(name);
+  }
+  path = found;
+  return true;
+}
+
+bool CDriveMapFile::ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                                std::string& reason) {
+  std::vector<DriveMapEntry> drives;
+  FullPath path;
+  if (!List(drives) || !HostPathOnDrive(drives, hostPath, path, reason))
+    return false;
+  drivePath = path.Text();
+  return true;
+}
+
 } // namespace bw::posix

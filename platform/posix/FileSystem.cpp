@@ -93,34 +93,11 @@ private:
 // Where the host's working folder lies on a mapped drive, the drive-letter path to it.
 std::optional<FullPath> HostWorkingFolder(const std::vector<DriveMapEntry>& drives) {
   char cwd[PATH_MAX];
-  if (!::getcwd(cwd, sizeof(cwd)))
+  FullPath path;
+  std::string reason;
+  if (!::getcwd(cwd, sizeof(cwd)) || !HostPathOnDrive(drives, cwd, path, reason))
     return std::nullopt;
-  std::optional<FullPath> best;
-  size_t bestLength = 0;
-  for (const DriveMapEntry& drive : drives) {
-    char* mount = ::realpath(drive.MountFolder.c_str(), nullptr);
-    if (!mount)
-      continue;
-    std::string prefix = mount;
-    std::free(mount);
-    if (prefix != "/" && prefix.back() != '/')
-      prefix += '/';
-    std::string here = std::string(cwd) + '/';
-    if (here.compare(0, prefix.size(), prefix) != 0 || prefix.size() <= bestLength)
-      continue;
-    FullPath path;
-    path.Drive = drive.Letter;
-    size_t start = prefix.size();
-    while (start < here.size()) {
-      size_t end = here.find('/', start);
-      if (end > start)
-        path.Names.push_back(here.substr(start, end - start));
-      start = end + 1;
-    }
-    best = path;
-    bestLength = prefix.size();
-  }
-  return best;
+  return path;
 }
 
 } // namespace

@@ -115,6 +115,10 @@ public:
   bool CheckMount(const DriveMapEntry& entry, std::string& reason) override {
     return _file.CheckMount(entry, reason);
   }
+  bool ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                   std::string& reason) override {
+    return _file.ToDrivePath(hostPath, drivePath, reason);
+  }
 
 private:
   CDriveMapFile& _file;

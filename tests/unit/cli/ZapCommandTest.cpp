@@ -261,5 +261,19 @@ TEST_F(ZapCommandOnLinuxTest, AFolderThatIsNoMountPointIsRefusedUntouched) {
   EXPECT_EQ(Read("a.txt"), "on the host's own disk");
 }
 
+TEST_F(ZapCommandOnLinuxTest, DrivePathsAreTakenAsWellAsHostPaths) {
+  Folder("Documents");
+  Write("Documents/a.txt", "a");
+  Write("Documents/b.txt", "b");
+  EXPECT_EQ(Run({"--yes", "T:\\Documents\\a.txt"}), kExitOk) << err;
+  EXPECT_FALSE(HostExists("Documents/a.txt"));
+  // As on Windows, a drive path finds its names without regard to case.
+  EXPECT_EQ(Run({"--yes", "t:/documents/B.TXT"}), kExitOk) << err;
+  EXPECT_FALSE(HostExists("Documents/b.txt"));
+  EXPECT_EQ(Run({"--yes", "T:\\Documents\\gone.txt"}), kExitFailure);
+  EXPECT_NE(err.find("T:\\Documents\\gone.txt: no such file or folder"), std::string::npos) << err;
+  EXPECT_TRUE(HostExists("Documents"));
+}
+
 } // namespace
 } // namespace bw::cli
