@@ -8,6 +8,7 @@ namespace {
 struct CMemoryHarness {
   CMemoryHarness() { _files.AddVolume('T', 1024 * 1024); }
   IFileSystem& Files() { return _files; }
+  const char* Unavailable() { return nullptr; }
 
 private:
   memory::CMemoryFileSystem _files;

@@ -32,6 +32,7 @@ public:
   CPosixHarness& operator=(const CPosixHarness&) = delete;
 
   IFileSystem& Files() { return *_files; }
+  const char* Unavailable() { return nullptr; }
 
 private:
   std::string _scratch;
