@@ -60,6 +60,11 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
   }
   if (drives.empty() || (yes && no))
     return Usage();
+  std::string letters;
+  for (size_t i = 0; i < drives.size(); i += 4)
+    letters += drives[i];
+  if (!CheckDrivesMounted(platform, letters, "clean", "nothing was cleaned"))
+    return kExitFailure;
 
   CSettings settings = LoadSettings(platform);
   CTerminalPrompt prompt(platform.Console(), ChoosePromptMode(platform.Console(), yes, no));
@@ -111,8 +116,10 @@ const Command kCleanCommand = {
     "\n"
     "Ctrl-C asks \"Are you sure you want to quit cleaning?\" (without a terminal it stops at\n"
     "once). Leftovers of an interrupted cleaning are removed first. The last-cleaned dates are\n"
-    "saved afterwards. Exit status: 0 when every drive was cleaned, 1 when some were not, 2 on\n"
-    "usage errors.\n",
+    "saved afterwards. A mapped drive whose folder is not the mount point of its raw source is\n"
+    "refused before anything is done, and a drive whose volume goes away during the job is\n"
+    "reported not cleaned. Exit status: 0 when every drive was cleaned, 1 when some were not,\n"
+    "2 on usage errors and refused drives.\n",
     RunClean,
 };
 

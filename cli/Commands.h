@@ -43,6 +43,12 @@ bool ParseDriveLetter(const std::string& text, char& letter);
 /// program; the Run value then names this program.
 CSettings LoadSettings(IPlatform& platform);
 
+/// Checks, before a job touches them, that the volumes of the drives in letters are really
+/// there (on Linux: mounted at their folders). Prints "blankwright: command: reason; nothing
+/// was done" for the first that is not, and returns false.
+bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const std::string& command,
+                        const std::string& nothingDone);
+
 /// Writes "blankwright: message" to standard error.
 void PrintError(const std::string& message);
 

@@ -33,6 +33,18 @@ CSettings LoadSettings(IPlatform& platform) {
   return settings;
 }
 
+bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const std::string& command,
+                        const std::string& nothingDone) {
+  for (char letter : letters) {
+    std::string reason;
+    if (!platform.Drives().CheckMounted(letter, reason)) {
+      PrintError(command + ": " + reason + "; " + nothingDone);
+      return false;
+    }
+  }
+  return true;
+}
+
 void PrintError(const std::string& message) {
   std::fprintf(stderr, "blankwright: %s\n", message.c_str());
 }

@@ -4,12 +4,9 @@
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "platform/RegFile.h"
-#include "settings/AdvancedOverwritesModel.h"
 #include "settings/DriveListModel.h"
-#include "settings/ScheduleTabModel.h"
-#include "settings/SecurityTabModel.h"
 #include "settings/Settings.h"
-#include "settings/TempFilesTabModel.h"
+#include "settings/SettingsEditing.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,17 +21,14 @@ constexpr const char* kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursda
 // A settings export is a few KiB; a file far larger than that is not one.
 constexpr std::streamoff kMaxImportSize = 16 * 1024 * 1024;
 
-bool AllDigits(const std::string& text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int SaveSettings(IPlatform& platform, CSettings& settings) {
-  if (settings.Save(platform))
-    return kExitOk;
+int SaveFailed(IPlatform& platform) {
   std::string where = platform.Registry().Location();
   PrintError("the settings could not be saved" + (where.empty() ? "" : " to " + where));
   return kExitFailure;
+}
+
+int SaveSettings(IPlatform& platform, CSettings& settings) {
+  return settings.Save(platform) ? kExitOk : SaveFailed(platform);
 }
 
 std::string FieldValueText(const SettingsField& f, const CSettings& settings) {
@@ -59,116 +53,6 @@ int Show(IPlatform& platform, const Arguments& arguments) {
   return kExitOk;
 }
 
-bool ParseFlag(const std::string& text, bool& flag) {
-  if (text == "0" || text == "1") {
-    flag = text == "1";
-    return true;
-  }
-  return false;
-}
-
-// One value for a field, through the rules of the page or dialog that edits it. False, with a
-// message, when the page would not accept it.
-bool SetField(IPlatform& platform, CSettings& settings, const SettingsField& f,
-              const std::string& value) {
-  const std::string& name = f.ValueName;
-  bool flag = false;
-  if (name == "DRVS") {
-    PrintError("the drive list is changed with 'blankwright config drives --check X:' or "
-               "'--uncheck X:'");
-    return false;
-  }
-  if (name == "OW") {
-    CAdvancedOverwritesModel dialog;
-    dialog.Open(settings);
-    dialog.Selected = CAdvancedOverwritesModel::LevelOf(
-        AllDigits(value) && value.size() < 4 ? std::stoi(value) : -1);
-    if (dialog.Selected < 0) {
-      PrintError("OverwriteCount is one of 1, 3, 7, 12 or 40 (or --level 1 to 5)");
-      return false;
-    }
-    dialog.Confirm(settings);
-    return true;
-  }
-  if (f.IsText()) {
-    // Folder and swap-file paths are taken as typed.
-    if (name == "WTD" || name == "WSD") {
-      CTempFilesTabModel page;
-      page.Open(settings);
-      (name == "WTD" ? page.TempFolder : page.SpoolFolder) = value;
-      page.Confirm(settings);
-    } else {
-      f.TextIn(settings) = value;
-    }
-    return true;
-  }
-  if (f.DayNumber) {
-    CScheduleTabModel page;
-    page.Load(platform, settings);
-    int day = f.Day;
-    if (f.DayNumber == &ScheduleDay::Enabled) {
-      if (!ParseFlag(value, flag)) {
-        PrintError(f.ValueName + " is 0 or 1");
-        return false;
-      }
-      page.SetDayChecked(day, flag);
-    } else if (f.DayNumber == &ScheduleDay::PM) {
-      page.Days[day].AmPmText = value == "0" ? "AM" : value == "1" ? "PM" : value;
-      page.AmPmFocusLeft(day);
-    } else {
-      // The hour and minute edits take digits only, and correct the number as focus leaves.
-      if (!AllDigits(value)) {
-        PrintError(f.ValueName + " takes digits only");
-        return false;
-      }
-      if (f.DayNumber == &ScheduleDay::Hour) {
-        page.Days[day].HourText = value;
-        page.HourFocusLeft(day);
-      } else {
-        page.Days[day].MinuteText = value;
-        page.MinuteFocusLeft(day);
-      }
-    }
-    page.SaveDay(day, settings.Schedule[day]);
-    return true;
-  }
-  if (name == "QC") {
-    int radio = value == "0" || SameName(value, "QUICK")      ? 0
-                : value == "1" || SameName(value, "STANDARD") ? 1
-                                                              : -1;
-    if (radio < 0) {
-      PrintError("SlackMode is 0 (QUICK) or 1 (STANDARD)");
-      return false;
-    }
-    CSecurityTabModel page;
-    page.Open(settings);
-    page.SlackRadio = radio;
-    page.Confirm(settings);
-    return true;
-  }
-  if (!ParseFlag(value, flag)) {
-    PrintError(f.FieldName + " is 0 or 1");
-    return false;
-  }
-  if (name == "CFN" || name == "RWS") {
-    CSecurityTabModel page;
-    page.Open(settings);
-    (name == "CFN" ? page.CleanFileNames : page.StartWithWindows) = flag;
-    page.Confirm(settings);
-  } else if (name == "ERB" || name == "CWT" || name == "CWS") {
-    CTempFilesTabModel page;
-    page.Open(settings);
-    (name == "ERB"   ? page.EmptyRecycleBin
-     : name == "CWT" ? page.EmptyTempFolder
-                     : page.EmptySpoolFolder) = flag;
-    page.Confirm(settings);
-  } else {
-    // CSCH, COLO and the System Shutdown dialog's SF.
-    f.NumberIn(settings) = flag ? 1 : 0;
-  }
-  return true;
-}
-
 int Set(IPlatform& platform, const Arguments& arguments) {
   if (arguments.size() != 3) {
     PrintError("usage: blankwright config set NAME VALUE  (or: config set OverwriteCount "
@@ -182,8 +66,11 @@ int Set(IPlatform& platform, const Arguments& arguments) {
   }
   std::string value = arguments[2];
   CSettings settings = LoadSettings(platform);
-  if (!SetField(platform, settings, *f, value))
+  std::string reason;
+  if (!EditSettingsField(platform, settings, *f, value, reason)) {
+    PrintError(reason);
     return kExitFailure;
+  }
   int result = SaveSettings(platform, settings);
   if (result == kExitOk)
     PrintField(*f, settings);
@@ -200,10 +87,7 @@ int SetLevel(IPlatform& platform, const Arguments& arguments) {
     return kExitFailure;
   }
   CSettings settings = LoadSettings(platform);
-  CAdvancedOverwritesModel dialog;
-  dialog.Open(settings);
-  dialog.Selected = level[0] - '1';
-  dialog.Confirm(settings);
+  SetOverwriteLevel(settings, level[0] - '0');
   int result = SaveSettings(platform, settings);
   if (result == kExitOk)
     PrintField(*f, settings);
@@ -260,28 +144,18 @@ int Schedule(IPlatform& platform, const Arguments& arguments) {
     PrintError(kUsage);
     return kExitFailure;
   }
-  CScheduleTabModel page;
-  page.Load(platform, settings);
   if (time == "off" && amPm.empty()) {
-    page.SetDayChecked(day, false);
+    SetScheduleDayOff(platform, settings, day);
   } else {
     size_t colon = time.find(':');
     std::string hour = time.substr(0, colon);
     std::string minute = colon == std::string::npos ? "" : time.substr(colon + 1);
-    if (!AllDigits(hour) || !AllDigits(minute)) {
-      PrintError(std::string(kUsage) + "\n  the hour and minute take digits only");
+    std::string reason;
+    if (!SetScheduleDayTime(platform, settings, day, hour, minute, amPm, reason)) {
+      PrintError(std::string(kUsage) + "\n  " + reason);
       return kExitFailure;
     }
-    // The page's corrections, as when focus leaves each edit.
-    page.SetDayChecked(day, true);
-    page.Days[day].HourText = hour;
-    page.HourFocusLeft(day);
-    page.Days[day].MinuteText = minute;
-    page.MinuteFocusLeft(day);
-    page.Days[day].AmPmText = amPm;
-    page.AmPmFocusLeft(day);
   }
-  page.SaveDay(day, settings.Schedule[day]);
   int result = SaveSettings(platform, settings);
   if (result != kExitOk)
     return result;
@@ -340,18 +214,8 @@ RegFileKey SettingsSection(IPlatform& platform) {
     return section;
   }
   CSettings settings = LoadSettings(platform);
-  for (const SettingsField& f : SettingsFields()) {
-    RegistryValue value;
-    value.Name = f.ValueName;
-    if (f.IsText()) {
-      value.Type = kRegSz;
-      value.Data.assign(f.TextIn(settings).begin(), f.TextIn(settings).end());
-    } else {
-      value.Type = kRegBinary;
-      value.Data = {static_cast<uint8_t>(f.NumberIn(settings) & 0xFF)};
-    }
-    section.Values.push_back({value, false});
-  }
+  for (const SettingsField& f : SettingsFields())
+    section.Values.push_back({f.Encode(settings), false});
   return section;
 }
 
@@ -395,42 +259,25 @@ int Import(IPlatform& platform, const Arguments& arguments) {
   RegFile file = ParseRegFile(buffer.str());
   for (const RegFileProblem& p : file.Problems)
     std::fprintf(stderr, "%s:%zu: skipped: %s\n", arguments[1].c_str(), p.Line, p.Reason.c_str());
-  size_t skipped = file.ProblemCount;
-  size_t imported = 0;
-  {
-    // Only the Settings key is taken: a settings file has no business elsewhere in the
-    // registry.
-    std::unique_ptr<IRegistryKey> key =
-        platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
-    if (!key) {
-      PrintError("cannot open the settings key for writing");
-      return kExitFailure;
-    }
-    for (const RegFileKey& section : file.Keys) {
-      if (section.Delete || section.Root != RegistryRoot::LocalMachine ||
-          !SameName(section.Path, kSettingsKey)) {
-        std::fprintf(stderr, "%s: skipped [%s%s]: not the settings key\n", arguments[1].c_str(),
-                     section.Delete ? "-" : "",
-                     FormatRegistryKeyName(section.Root, section.Path).c_str());
-        ++skipped;
-        continue;
-      }
-      for (const RegFileValue& v : section.Values) {
-        bool done = v.Delete ? key->DeleteValue(v.Value.Name)
-                             : key->SetValue(v.Value.Name, v.Value.Type, v.Value.Data);
-        done ? ++imported : ++skipped;
-      }
-    }
-    if (!key->Close()) {
-      PrintError("the imported values could not be saved");
-      return kExitFailure;
-    }
-  }
-  // Saved once more as the tray program would: every field in its own form, and the Run and
-  // swap-file values following the imported flags.
+  size_t imported = 0, skipped = 0;
+  std::vector<std::string> skippedKeys;
   CSettings settings = LoadSettings(platform);
-  if (int result = SaveSettings(platform, settings); result != kExitOk)
-    return result;
+  switch (settings.Import(platform, file.Keys, imported, skipped, skippedKeys)) {
+  case CSettings::ImportResult::KeyNotOpened:
+    PrintError("cannot open the settings key for writing");
+    return kExitFailure;
+  case CSettings::ImportResult::NotStored:
+    PrintError("the imported values could not be saved");
+    return kExitFailure;
+  case CSettings::ImportResult::NotSaved:
+    return SaveFailed(platform);
+  case CSettings::ImportResult::Done:
+    break;
+  }
+  for (const std::string& key : skippedKeys)
+    std::fprintf(stderr, "%s: skipped [%s]: not the settings key\n", arguments[1].c_str(),
+                 key.c_str());
+  skipped += file.ProblemCount;
   std::printf("%zu value%s imported, %zu skipped\n", imported, imported == 1 ? "" : "s", skipped);
   return skipped ? kExitIncomplete : kExitOk;
 }

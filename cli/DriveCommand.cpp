@@ -18,7 +18,7 @@ int NoDriveMap() {
 int Add(IDriveMap& map, const Arguments& arguments) {
   DriveMapEntry entry;
   if (arguments.size() < 2 || !ParseDriveLetter(arguments[1], entry.Letter)) {
-    PrintError("usage: blankwright drive add X: --mount DIR --source FILE_OR_DEVICE "
+    PrintError("usage: blankwright drive add X: --mount DIR [--source FILE_OR_DEVICE] "
                "[--removable]");
     return kExitFailure;
   }
@@ -35,13 +35,19 @@ int Add(IDriveMap& map, const Arguments& arguments) {
       return kExitFailure;
     }
   }
-  if (entry.MountFolder.empty() || entry.RawSource.empty()) {
-    PrintError("drive add: both --mount DIR and --source FILE_OR_DEVICE are needed");
+  if (entry.MountFolder.empty()) {
+    PrintError("drive add: --mount DIR is needed");
     return kExitFailure;
   }
   std::error_code ec;
   if (!fs::is_directory(entry.MountFolder, ec)) {
     PrintError("drive add: " + entry.MountFolder + " is not a folder");
+    return kExitFailure;
+  }
+  // A user knows where a volume is mounted, rarely its device: the mount table knows.
+  std::string reason;
+  if (entry.RawSource.empty() && !map.FindMountSource(entry.MountFolder, entry.RawSource, reason)) {
+    PrintError("drive add: " + reason);
     return kExitFailure;
   }
   if (!fs::exists(entry.RawSource, ec) || fs::is_directory(entry.RawSource, ec)) {
@@ -58,6 +64,9 @@ int Add(IDriveMap& map, const Arguments& arguments) {
     PrintError("drive add: " + error);
     return kExitFailure;
   }
+  if (!map.CheckMount(entry, reason))
+    std::fprintf(stderr, "note: %s; jobs on %c: are refused until its volume is mounted there\n",
+                 reason.c_str(), entry.Letter);
   return kExitOk;
 }
 
@@ -111,13 +120,16 @@ int RunDrive(IPlatform& platform, const Arguments& arguments) {
 const Command kDriveCommand = {
     "drive",
     "map drive letters to mounted volumes (Linux)",
-    "usage: blankwright drive add X: --mount DIR --source FILE_OR_DEVICE [--removable]\n"
+    "usage: blankwright drive add X: --mount DIR [--source FILE_OR_DEVICE] [--removable]\n"
     "       blankwright drive list\n"
     "       blankwright drive remove X:\n"
     "\n"
     "Linux has no drive letters, so Blankwright keeps a drive map: each letter names a\n"
     "mounted volume (DIR, where its files are reached), its raw source (the block device or\n"
     "image file its sectors are read from) and its type, fixed unless --removable is given.\n"
+    "Without --source, DIR must be a mount point and its source (a block device, the image\n"
+    "behind a loop device, or the image an ntfs-3g mount reads) is taken from the mount\n"
+    "table. Jobs on a drive whose folder is not then a mount point of its source are refused.\n"
     "The map is kept in the folder named by BLANKWRIGHT_HOME (default\n"
     "~/.local/state/blankwright). On Windows the real drives are used and the map does not\n"
     "exist.\n",

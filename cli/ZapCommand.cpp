@@ -85,6 +85,13 @@ int RunZap(IPlatform& platform, const Arguments& arguments) {
     if (std::find(selections.begin(), selections.end(), selection) == selections.end())
       selections.push_back(selection);
   }
+  std::string letters;
+  for (const std::string& selection : selections)
+    if (selection.size() > 1 && selection[1] == ':' &&
+        letters.find(selection[0]) == std::string::npos)
+      letters += selection[0];
+  if (!CheckDrivesMounted(platform, letters, "zap", "nothing was zapped"))
+    return kExitFailure;
 
   CSettings settings = LoadSettings(platform);
   IConsole& console = platform.Console();
@@ -172,7 +179,7 @@ const Command kZapCommand = {
     "\"Are you sure you want to stop zapping the selected files?\" (without a terminal it stops\n"
     "at once); the file being overwritten is still deleted. Exit status: 0 when every\n"
     "selection is gone, 1 when the zap was declined, stopped or left something, 2 on usage\n"
-    "errors and refused paths.\n",
+    "errors, refused paths and drives whose volume is not mounted.\n",
     RunZap,
 };
 

@@ -3,21 +3,14 @@
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
 
+#include <cctype>
 #include <filesystem>
-#include <iterator>
 #include <system_error>
-#include <vector>
 
 namespace bw::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Characters a name on a drive path cannot hold without meaning something else there: a
-// separator, a drive colon, wildcards.
-bool NameFitsDrivePath(const std::string& name) {
-  return name.find_first_of("\\:*?") == std::string::npos;
-}
 
 bool HostSelection(IDriveMap& map, std::string given, std::string& selection, std::string& error) {
   // "docs/" names the folder docs itself, not what a link called docs points at.
@@ -49,46 +42,12 @@ bool HostSelection(IDriveMap& map, std::string given, std::string& selection, st
     return false;
   }
 
-  std::vector<DriveMapEntry> drives;
-  if (!map.List(drives)) {
-    error = "the drive map " + map.Location() + " cannot be read";
-    return false;
-  }
-  const DriveMapEntry* best = nullptr;
-  fs::path bestRelative;
-  size_t bestDepth = 0;
-  for (const DriveMapEntry& drive : drives) {
-    fs::path mount = fs::canonical(drive.MountFolder, ec);
-    if (ec)
-      continue;
-    fs::path relative = resolved.lexically_relative(mount);
-    if (relative.empty() || *relative.begin() == "..")
-      continue;
-    size_t depth = std::distance(mount.begin(), mount.end());
-    if (!best || depth > bestDepth) {
-      best = &drive;
-      bestRelative = relative;
-      bestDepth = depth;
-    }
-  }
-  if (!best) {
-    error = given + " is not on a mapped drive ('blankwright drive list' shows them)";
-    return false;
-  }
-  selection = std::string{best->Letter, ':', '\\'};
-  bool first = true;
-  for (const fs::path& part : bestRelative) {
-    std::string text = part.string();
-    if (text == ".")
-      continue;
-    if (!NameFitsDrivePath(text)) {
-      error = given + ": the name \"" + text + "\" cannot be written on a drive path";
-      return false;
-    }
-    selection += (first ? "" : "\\") + text;
-    first = false;
-  }
-  return true;
+  std::string reason;
+  if (map.ToDrivePath(resolved.string(), selection, reason))
+    return true;
+  error = reason.empty() ? given + " is not on a mapped drive ('blankwright drive list' shows them)"
+                         : given + ": " + reason;
+  return false;
 }
 
 bool SystemSelection(IPlatform& platform, const std::string& given, std::string& selection,
@@ -110,6 +69,30 @@ bool SystemSelection(IPlatform& platform, const std::string& given, std::string&
   return true;
 }
 
+// "D:\Documents\a.txt" or "D:" where D: is a mapped drive: a drive path, not a host path.
+bool NamesMappedDrive(IPlatform& platform, const std::string& given) {
+  return given.size() >= 2 && given[1] == ':' &&
+         std::isalpha(static_cast<unsigned char>(given[0])) &&
+         (given.size() == 2 || given[2] == '\\' || given[2] == '/') &&
+         platform.Drives().GetDriveType(given[0]) != DriveType::NoRootDir;
+}
+
+bool DriveSelection(IPlatform& platform, const std::string& given, std::string& selection,
+                    std::string& error) {
+  if (!SystemSelection(platform, given, selection, error))
+    return false;
+  if (selection.size() > 3 &&
+      platform.Files().GetFileAttributes(selection) == kInvalidFileAttributes) {
+    error = given + (platform.Files().GetLastError() == kErrorFileNotFound ||
+                             platform.Files().GetLastError() == kErrorPathNotFound
+                         ? ": no such file or folder"
+                         : ": cannot be reached (error " +
+                               std::to_string(platform.Files().GetLastError()) + ")");
+    return false;
+  }
+  return true;
+}
+
 } // namespace
 
 bool ToSelection(IPlatform& platform, const std::string& given, std::string& selection,
@@ -118,9 +101,12 @@ bool ToSelection(IPlatform& platform, const std::string& given, std::string& sel
     error = "an empty path";
     return false;
   }
-  if (IDriveMap* map = platform.DriveMap())
-    return HostSelection(*map, given, selection, error);
-  return SystemSelection(platform, given, selection, error);
+  IDriveMap* map = platform.DriveMap();
+  if (!map)
+    return SystemSelection(platform, given, selection, error);
+  if (NamesMappedDrive(platform, given))
+    return DriveSelection(platform, given, selection, error);
+  return HostSelection(*map, given, selection, error);
 }
 
 } // namespace bw::cli

@@ -87,7 +87,7 @@ void CCleaningJob::CleanDrive(char letter) {
   _driveStatus = DriveStatus::Ok;
   _slackRan = false;
   Pump();
-  if (Stopped() || !PreCheckDrive(letter))
+  if (Stopped() || VolumeGone(letter) || !PreCheckDrive(letter)) // mount check hook
     return;
 
   if (!_volume.Open(letter)) {
@@ -120,6 +120,8 @@ void CCleaningJob::CleanDrive(char letter) {
     if (Stopped())
       return;
   }
+  if (VolumeGone(letter)) // mount check hook
+    return;
 
   if (_platform.System().GetVersion().PlatformId == kPlatformWin32Nt && _clusterSize == 512 &&
       fixed) {
@@ -145,10 +147,12 @@ void CCleaningJob::CleanDrive(char letter) {
     char swapDrive = Upper(_settings.SwapFilePath[0]);
     wipe = !(_settings.CleanSwapFile && letter == swapDrive && _mode == JobMode::Shutdown);
   }
+  if (VolumeGone(letter)) // mount check hook
+    return;
   if (wipe)
     WipeFreeSpace(letter);
 
-  if (Stopped())
+  if (Stopped() || VolumeGone(letter)) // mount check hook
     return;
   SetDetail("");
   if (!_settings.CleanFileNames)
@@ -169,6 +173,8 @@ void CCleaningJob::CleanDrive(char letter) {
 
 void CCleaningJob::FinishDrive(char letter) {
   SaveCurrentFolder("");
+  if (!Stopped())
+    VolumeGone(letter); // mount check hook: a volume gone during the last phase
   (Stopped() ? _notCleanedList : _cleanedList) += Format("%c:, ", letter);
   if (_driveStatus == DriveStatus::Ok)
     _settings.RecordCleaning(_platform, letter); // removable drives are left unchanged by it
@@ -216,6 +222,14 @@ bool CCleaningJob::PreCheckDrive(char letter) {
       return false;
     }
   }
+}
+
+bool CCleaningJob::VolumeGone(char letter) {
+  std::string reason;
+  if (_platform.Drives().CheckMounted(letter, reason))
+    return false;
+  _driveStatus = DriveStatus::NotAccessible;
+  return true;
 }
 
 void CCleaningJob::OnCancel() {

@@ -100,6 +100,8 @@ private:
   bool Cancelled() override { return Stopped(); }
   void DismissNotices() override { DismissDiskSpaceNotices(); }
   bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
+  /// Mount check hook: true (drive not accessible) when letter's volume is no longer there.
+  bool VolumeGone(char letter);
   void SetProcess(const std::string& text);
   void SetDetail(const std::string& text);
   void ShowPathDetail(const std::string& path);

@@ -28,6 +28,21 @@ public:
   virtual bool Remove(char letter, std::string& error) = 0;
   /// Where the map is kept, for messages.
   virtual std::string Location() = 0;
+
+  /// The raw source of the volume mounted at folder, from the system's mount table; false with
+  /// a one-line reason when folder is not a mount point or its mount reads from no device or
+  /// image file.
+  virtual bool FindMountSource(const std::string& folder, std::string& source,
+                               std::string& reason) = 0;
+  /// Whether entry's folder is now a mount point of its raw source; false with a one-line
+  /// reason that names the folder.
+  virtual bool CheckMount(const DriveMapEntry& entry, std::string& reason) = 0;
+  /// The drive path ("X:\a\b") of a host path that lies inside a mapped drive's mount folder
+  /// (the deepest such folder), each name as given. hostPath is absolute with its folders
+  /// resolved. False when it lies on no mapped drive (reason empty) or holds a name that a
+  /// drive path cannot hold (reason says which).
+  virtual bool ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                           std::string& reason) = 0;
 };
 
 } // namespace bw

@@ -8,6 +8,7 @@
 #include "platform/Types.h"
 
 #include <cstdint>
+#include <string>
 
 namespace bw {
 
@@ -48,6 +49,12 @@ public:
   /// read past the end of the volume and a short read all fail; nothing is retried.
   virtual bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
                            uint32_t sectorSize, void* buffer) = 0;
+
+  /// Whether the volume behind letter is really there to be read and written. Where letters
+  /// are mapped by hand to mount folders, the folder must be a mount point of the drive's raw
+  /// source, or the files would land on whatever file system holds the bare folder. False with
+  /// a one-line reason otherwise. Where letters are the system's own, always true.
+  virtual bool CheckMounted(char letter, std::string& reason) = 0;
 };
 
 } // namespace bw

@@ -89,6 +89,33 @@ int32_t SettingsField::NumberIn(const CSettings& settings) const {
   return DayNumber ? settings.Schedule[Day].*DayNumber : settings.*Number;
 }
 
+RegistryValue SettingsField::Encode(const CSettings& settings) const {
+  RegistryValue value;
+  value.Name = ValueName;
+  if (IsText()) {
+    value.Type = kRegSz;
+    value.Data.assign(TextIn(settings).begin(), TextIn(settings).end());
+  } else {
+    value.Type = kRegBinary;
+    value.Data = {static_cast<uint8_t>(NumberIn(settings) & 0xFF)};
+  }
+  return value;
+}
+
+bool SettingsField::Decode(const std::vector<uint8_t>& data, CSettings& settings) const {
+  if (IsText()) {
+    // The text ends at the first NUL, whether or not the writer stored one.
+    auto end = std::find(data.begin(), data.end(), uint8_t{0});
+    TextIn(settings).assign(data.begin(), end);
+    return true;
+  }
+  // An empty value holds no byte to take; the field keeps its value.
+  if (data.empty())
+    return false;
+  NumberIn(settings) = data[0];
+  return true;
+}
+
 const std::vector<SettingsField>& SettingsFields() {
   static const std::vector<SettingsField> fields = MakeFields();
   return fields;
@@ -107,16 +134,8 @@ void CSettings::Load(IPlatform& platform) {
     for (const SettingsField& f : SettingsFields()) {
       uint32_t type;
       std::vector<uint8_t> data;
-      if (!key->QueryValue(f.ValueName, type, data, kRegistryBufferSize))
-        continue;
-      if (f.IsText()) {
-        // The text ends at the first NUL, whether or not the writer stored one.
-        auto end = std::find(data.begin(), data.end(), uint8_t{0});
-        f.TextIn(*this).assign(data.begin(), end);
-      } else if (!data.empty()) {
-        // An empty value holds no byte to take; the field keeps its value.
-        f.NumberIn(*this) = data[0];
-      }
+      if (key->QueryValue(f.ValueName, type, data, kRegistryBufferSize))
+        f.Decode(data, *this);
     }
     key->Close();
   }
@@ -131,10 +150,8 @@ bool CSettings::Save(IPlatform& platform) {
   if (std::unique_ptr<IRegistryKey> key =
           registry.CreateKey(RegistryRoot::LocalMachine, kSettingsKey)) {
     for (const SettingsField& f : SettingsFields()) {
-      if (f.IsText())
-        SetStringValue(*key, f.ValueName, f.TextIn(*this));
-      else
-        SetByteValue(*key, f.ValueName, f.NumberIn(*this));
+      RegistryValue value = f.Encode(*this);
+      key->SetValue(value.Name, value.Type, value.Data);
     }
     bool flushed = key->Flush();
     saved = key->Close() && flushed;
@@ -156,6 +173,42 @@ bool CSettings::Save(IPlatform& platform) {
     key->Close();
   }
   return saved;
+}
+
+CSettings::ImportResult CSettings::Import(IPlatform& platform, const std::vector<RegFileKey>& keys,
+                                          size_t& imported, size_t& skipped,
+                                          std::vector<std::string>& skippedKeys) {
+  imported = skipped = 0;
+  skippedKeys.clear();
+  {
+    std::unique_ptr<IRegistryKey> key =
+        platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
+    if (!key)
+      return ImportResult::KeyNotOpened;
+    for (const RegFileKey& section : keys) {
+      // A settings file has no business elsewhere in the registry.
+      if (section.Delete || section.Root != RegistryRoot::LocalMachine ||
+          !SameName(section.Path, kSettingsKey)) {
+        skippedKeys.push_back((section.Delete ? "-" : "") +
+                              FormatRegistryKeyName(section.Root, section.Path));
+        ++skipped;
+        continue;
+      }
+      for (const RegFileValue& v : section.Values) {
+        bool done = v.Delete ? key->DeleteValue(v.Value.Name)
+                             : key->SetValue(v.Value.Name, v.Value.Type, v.Value.Data);
+        done ? ++imported : ++skipped;
+      }
+    }
+    if (!key->Close())
+      return ImportResult::NotStored;
+  }
+  // The record as a fresh start loads it: defaults first, then what is stored.
+  CSettings loaded;
+  loaded.StartupProgram = StartupProgram;
+  loaded.Load(platform);
+  *this = loaded;
+  return Save(platform) ? ImportResult::Done : ImportResult::NotSaved;
 }
 
 void CSettings::ApplyFolderDefaults(IPlatform& platform) {

@@ -12,6 +12,8 @@
 // bytes is read.
 #pragma once
 
+#include "platform/RegFile.h"
+#include "platform/Registry.h"
 #include "platform/Types.h"
 
 #include <array>
@@ -93,6 +95,22 @@ public:
   /// The stored last-cleaned date of letter as local midnight of that day; nothing when the
   /// drive has no record, was never cleaned, or its date cannot be read.
   std::optional<FileTime> LastCleanedDate(IPlatform& platform, char letter) const;
+
+  /// What Import did.
+  enum class ImportResult {
+    Done,
+    KeyNotOpened, ///< the Settings key could not be opened for writing
+    NotStored,    ///< the imported values could not be committed
+    NotSaved,     ///< taken, but the record could not be saved again
+  };
+
+  /// Takes the values of the Settings key from a .reg file's keys (deleting those the file
+  /// deletes), then reloads the record from the registry and saves it again as the tray
+  /// program would: every field in its own form, the Run and swap-file values following the
+  /// imported flags. Sections of other keys are not touched; each is listed in skippedKeys.
+  /// imported and skipped count the values.
+  ImportResult Import(IPlatform& platform, const std::vector<RegFileKey>& keys, size_t& imported,
+                      size_t& skipped, std::vector<std::string>& skippedKeys);
 };
 
 /// One field of the record with its registry value name, for loading, saving and the command
@@ -110,6 +128,13 @@ struct SettingsField {
   int32_t NumberIn(const CSettings& settings) const;
   std::string& TextIn(CSettings& settings) const { return settings.*Text; }
   const std::string& TextIn(const CSettings& settings) const { return settings.*Text; }
+
+  /// The field's registry value as Save writes it and export shows it: text as REG_SZ without
+  /// a terminating NUL, a number as its low 8 bits in a one-byte REG_BINARY.
+  RegistryValue Encode(const CSettings& settings) const;
+  /// Takes a stored value's data into the field as Load does: text up to the first NUL, a
+  /// number from the first byte. False (the field unchanged) for a number without a byte.
+  bool Decode(const std::vector<uint8_t>& data, CSettings& settings) const;
 };
 
 /// The 42 fields of the record in storage order: QC, DRVS, CFN, RWS, ERB, OW, SF, SFP, CWT,

@@ -82,4 +82,16 @@ bool CMemoryDrives::ReadSectors(RawReader reader, char letter, uint64_t first, u
   return true;
 }
 
+bool CMemoryDrives::CheckMounted(char letter, std::string& reason) {
+  letter = Upper(letter);
+  MountChecks += letter;
+  if (OnCheckMounted)
+    OnCheckMounted(letter);
+  auto it = Drives.find(letter);
+  if (it == Drives.end() || !it->second.NotMounted)
+    return true;
+  reason = *it->second.NotMounted;
+  return false;
+}
+
 } // namespace bw::memory

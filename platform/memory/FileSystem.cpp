@@ -1,5 +1,7 @@
 #include "platform/memory/FileSystem.h"
 
+#include "platform/FileRules.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -607,9 +609,8 @@ std::unique_ptr<IFile> CMemoryFileSystem::CreateFile(const std::string& path, ui
     Creates.push_back(record);
     return nullptr;
   };
-  if (disposition < kCreateNew || disposition > kTruncateExisting ||
-      (disposition == kTruncateExisting && !(access & kGenericWrite)))
-    return fail(kErrorInvalidParameter);
+  if (uint32_t error = CheckCreateArguments(access, disposition); error != kErrorSuccess)
+    return fail(error);
   FullPath full;
   if (!Parse(path, full))
     return fail(kErrorSuccess);
@@ -627,41 +628,37 @@ std::unique_ptr<IFile> CMemoryFileSystem::CreateFile(const std::string& path, ui
   if (node && !node->Folder && !Follow(node, 0))
     return fail(kErrorSuccess);
   const bool write = (access & kGenericWrite) != 0;
-  const bool overwrite = disposition == kCreateAlways || disposition == kTruncateExisting;
+  const bool overwrite = CreateOverwrites(disposition);
   VolumeState* volume = VolumeOf(*located.Folder);
   const bool writeProtected = volume && volume->Settings.WriteProtected;
-  uint32_t result = kErrorSuccess;
-  if (node) {
+  const bool existed = node != nullptr;
+  if (existed) {
     if (node->Folder)
       return fail(kErrorAccessDenied);
-    if (disposition == kCreateNew)
-      return fail(kErrorFileExists);
-    if ((write || overwrite) && writeProtected)
+    if (disposition != kCreateNew && (write || overwrite) && writeProtected)
       return fail(kErrorWriteProtect);
-    const uint32_t hiddenOrSystem =
-        node->Attributes & (kFileAttributeHidden | kFileAttributeSystem);
-    if (((node->Attributes & kFileAttributeReadOnly) && (write || overwrite)) ||
-        (disposition == kCreateAlways && (hiddenOrSystem & ~flagsAndAttributes)))
-      return fail(kErrorAccessDenied);
+    if (uint32_t error =
+            CheckCreateExisting(node->Attributes, access, disposition, flagsAndAttributes);
+        error != kErrorSuccess)
+      return fail(error);
     if (!SharingAllows(*node, access, shareMode))
       return fail(kErrorSharingViolation);
     if (overwrite) {
       Resize(*node, 0);
       node->LastWrite = Now;
     }
-    if (disposition == kCreateAlways)
-      node->Attributes = (node->Attributes & ~kSettableFileAttributes) |
-                         (flagsAndAttributes & kSettableFileAttributes) | kFileAttributeArchive;
-    if (disposition == kCreateAlways || disposition == kOpenAlways)
-      result = kErrorAlreadyExists;
+    if (CreateSetsAttributes(existed, disposition))
+      node->Attributes =
+          (node->Attributes & ~kSettableFileAttributes) | CreatedAttributes(flagsAndAttributes);
   } else {
-    if (disposition == kOpenExisting || disposition == kTruncateExisting)
-      return fail(kErrorFileNotFound);
+    if (uint32_t error = CheckCreateMissing(disposition); error != kErrorSuccess)
+      return fail(error);
     if (writeProtected)
       return fail(kErrorWriteProtect);
-    node = MakeNode(*located.Folder, full.Names.back(), false,
-                    (flagsAndAttributes & kSettableFileAttributes) | kFileAttributeArchive);
+    node =
+        MakeNode(*located.Folder, full.Names.back(), false, CreatedAttributes(flagsAndAttributes));
   }
+  const uint32_t result = CreateSucceeded(existed, disposition);
   auto file =
       std::make_unique<CFile>(*this, node, full.Text(), access, shareMode, flagsAndAttributes);
   _lastError = result;
@@ -697,23 +694,22 @@ bool CMemoryFileSystem::Remove(const std::string& path, RemoveCall call) {
   if (volume && volume->Settings.WriteProtected)
     return finish(kErrorWriteProtect);
   const bool link = !node.LinkTarget.empty();
-  const bool readOnly = (node.Attributes & kFileAttributeReadOnly) != 0;
-  if (call == RemoveCall::DeleteFile && node.Folder)
-    return finish(kErrorAccessDenied);
+  if (call == RemoveCall::DeleteFile)
+    if (uint32_t error = CheckDeleteFile(node.Folder, node.Attributes); error != kErrorSuccess)
+      return finish(error);
   if (call == RemoveCall::RemoveDirectory && !node.Folder)
-    return finish(kErrorDirectory);
+    return finish(CheckRemoveDirectory(false, node.Attributes));
   if (node.Folder && !link) {
+    // The current folder is held open: it goes before the folder's own attributes.
     if (IsCurrentFolder(node))
       return finish(kErrorSharingViolation);
-    if (call == RemoveCall::RemoveDirectory && readOnly)
-      return finish(kErrorAccessDenied);
+    if (call == RemoveCall::RemoveDirectory)
+      if (uint32_t error = CheckRemoveDirectory(true, node.Attributes); error != kErrorSuccess)
+        return finish(error);
     if (!node.Children.empty())
       return finish(kErrorDirNotEmpty);
-  } else if (!node.Folder) {
-    if (call == RemoveCall::DeleteFile && readOnly)
-      return finish(kErrorAccessDenied);
-    if (!DeleteAllowed(node))
-      return finish(kErrorSharingViolation);
+  } else if (!node.Folder && !DeleteAllowed(node)) {
+    return finish(kErrorSharingViolation);
   }
   Detach(node);
   _lastError = kErrorSuccess;

@@ -28,6 +28,8 @@ struct MemoryDrive {
   bool FreeSpaceFails = false;        ///< both free-space calls fail
   std::set<RawReader> FailingReaders; ///< readers whose reads fail on this drive
   uint32_t Reads = 0;                 ///< ReadSectors calls that reached the image
+  /// CheckMounted fails with this reason; absent: the volume is there.
+  std::optional<std::string> NotMounted;
 };
 
 class CMemoryDrives final : public IDrives {
@@ -38,6 +40,7 @@ public:
   bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override;
   bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
                    uint32_t sectorSize, void* buffer) override;
+  bool CheckMounted(char letter, std::string& reason) override;
 
   /// Drives by upper-case letter.
   std::map<char, MemoryDrive> Drives;
@@ -51,6 +54,10 @@ public:
     uint32_t SectorSize;
   };
   std::vector<ReadCall> ReadCalls;
+  /// Letters asked about by CheckMounted, in order.
+  std::string MountChecks;
+  /// Called as CheckMounted is asked, before it answers (a test can pull a volume here).
+  std::function<void(char)> OnCheckMounted;
 };
 
 class CMemorySystem final : public ISystem {

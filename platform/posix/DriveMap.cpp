@@ -1,4 +1,5 @@
 #include "platform/Types.h"
+#include "platform/posix/MountTable.h"
 #include "platform/posix/Posix.h"
 
 #include <algorithm>
@@ -245,6 +246,77 @@ bool CDriveMapFile::Remove(char letter, std::string& error) {
   }
   entries.erase(end, entries.end());
   return Save(entries, error);
+}
+
+bool CDriveMapFile::FindMountSource(const std::string& folder, std::string& source,
+                                    std::string& reason) {
+  dev_t device;
+  if (!CheckMountFolder(folder, "", device, reason))
+    return false;
+  std::vector<MountRecord> mounts;
+  char* canonical = ::realpath(folder.c_str(), nullptr);
+  std::string path = canonical ? canonical : folder;
+  std::free(canonical);
+  const MountRecord* mount = ReadMountTable(mounts) ? FindMount(mounts, path) : nullptr;
+  if (!mount || !MountRawSource(*mount, source)) {
+    reason = folder + " is a mount point of " + (mount ? mount->Source : std::string("?")) +
+             ", which reads from no device or image file; give --source";
+    return false;
+  }
+  return true;
+}
+
+bool CDriveMapFile::CheckMount(const DriveMapEntry& entry, std::string& reason) {
+  dev_t device;
+  return CheckMountFolder(entry.MountFolder, entry.RawSource, device, reason);
+}
+
+bool HostPathOnDrive(const std::vector<DriveMapEntry>& drives, const std::string& hostPath,
+                     FullPath& path, std::string& reason) {
+  reason.clear();
+  const DriveMapEntry* best = nullptr;
+  size_t bestLength = 0;
+  for (const DriveMapEntry& drive : drives) {
+    char* mount = ::realpath(drive.MountFolder.c_str(), nullptr);
+    if (!mount)
+      continue;
+    std::string prefix = mount;
+    std::free(mount);
+    if (prefix.back() != '/')
+      prefix += '/';
+    if ((hostPath + '/').compare(0, prefix.size(), prefix) != 0 || prefix.size() <= bestLength)
+      continue;
+    best = &drive;
+    bestLength = prefix.size();
+  }
+  if (!best)
+    return false;
+  FullPath found;
+  found.Drive = best->Letter;
+  std::stringstream rest(bestLength <= hostPath.size() ? hostPath.substr(bestLength) : "");
+  std::string name;
+  while (std::getline(rest, name, '/')) {
+    if (name.empty() || name == ".")
+      continue;
+    // A separator, a drive colon or a wildcard would mean something else on a drive path.
+    if (name.find_first_of("\\:*?") != std::string::npos) {
+      reason = "the name \"" + name + "\" cannot be written on a drive path";
+      return false;
+    }
+    found.Names.push_back(name);
+  }
+  path = found;
+  return true;
+}
+
+bool CDriveMapFile::ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                                std::string& reason) {
+  std::vector<DriveMapEntry> drives;
+  FullPath path;
+  if (!List(drives) || !HostPathOnDrive(drives, hostPath, path, reason))
+    return false;
+  drivePath = path.Text();
+  return true;
 }
 
 } // namespace bw::posix

@@ -1,8 +1,10 @@
+#include "platform/posix/MountTable.h"
 #include "platform/posix/PosixPlatform.h"
 
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -10,6 +12,13 @@ namespace bw::posix {
 
 void CDriveTable::Reload() {
   _file.List(_entries);
+  _devices.clear();
+}
+
+bool CDriveTable::OnPinnedDevice(char letter, int mountFd) const {
+  auto it = _devices.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  struct stat st;
+  return it == _devices.end() || (::fstat(mountFd, &st) == 0 && st.st_dev == it->second);
 }
 
 const DriveMapEntry* CDriveTable::Find(char letter) const {
@@ -103,6 +112,21 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
       return false; // an error, or the end of the volume before the last sector
     done += static_cast<uint64_t>(n);
   }
+  return true;
+}
+
+bool CPosixDrives::CheckMounted(char letter, std::string& reason) {
+  const DriveMapEntry* entry = _table.Find(letter);
+  if (!entry) {
+    reason = std::string(1, letter) + ": is not a mapped drive";
+    return false;
+  }
+  dev_t device;
+  if (!CheckMountFolder(entry->MountFolder, entry->RawSource, device, reason)) {
+    reason = std::string(1, entry->Letter) + ": " + reason;
+    return false;
+  }
+  _table.PinDevice(entry->Letter, device);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/posix/FileSystem.h"
 
+#include "platform/FileRules.h"
 #include "platform/posix/FileAttributes.h"
 
 #include <cerrno>
@@ -93,34 +94,11 @@ private:
 // Where the host's working folder lies on a mapped drive, the drive-letter path to it.
 std::optional<FullPath> HostWorkingFolder(const std::vector<DriveMapEntry>& drives) {
   char cwd[PATH_MAX];
-  if (!::getcwd(cwd, sizeof(cwd)))
+  FullPath path;
+  std::string reason;
+  if (!::getcwd(cwd, sizeof(cwd)) || !HostPathOnDrive(drives, cwd, path, reason))
     return std::nullopt;
-  std::optional<FullPath> best;
-  size_t bestLength = 0;
-  for (const DriveMapEntry& drive : drives) {
-    char* mount = ::realpath(drive.MountFolder.c_str(), nullptr);
-    if (!mount)
-      continue;
-    std::string prefix = mount;
-    std::free(mount);
-    if (prefix != "/" && prefix.back() != '/')
-      prefix += '/';
-    std::string here = std::string(cwd) + '/';
-    if (here.compare(0, prefix.size(), prefix) != 0 || prefix.size() <= bestLength)
-      continue;
-    FullPath path;
-    path.Drive = drive.Letter;
-    size_t start = prefix.size();
-    while (start < here.size()) {
-      size_t end = here.find('/', start);
-      if (end > start)
-        path.Names.push_back(here.substr(start, end - start));
-      start = end + 1;
-    }
-    best = path;
-    bestLength = prefix.size();
-  }
-  return best;
+  return path;
 }
 
 } // namespace
@@ -307,6 +285,9 @@ bool CPosixFileSystem::OpenFolder(const FullPath& path, size_t depth, CFd& folde
   CFd current(::open(drive->MountFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!current.Valid())
     return Fail(errno == ENOENT || errno == ENOTDIR ? kErrorNotReady : TranslateErrno(errno));
+  // A volume checked to be mounted and gone since: the bare folder is not the drive.
+  if (!_table.OnPinnedDevice(drive->Letter, current.Get()))
+    return Fail(kErrorNotReady);
   spelled = std::string{path.Drive, ':'};
   for (size_t i = 0; i < depth; ++i) {
     std::string stored;
@@ -454,9 +435,8 @@ bool CPosixFileSystem::GetCurrentDirectory(std::string& path) {
 std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uint32_t access,
                                                     uint32_t, uint32_t disposition,
                                                     uint32_t flagsAndAttributes) {
-  if (disposition < kCreateNew || disposition > kTruncateExisting ||
-      (disposition == kTruncateExisting && !(access & kGenericWrite))) {
-    Fail(kErrorInvalidParameter);
+  if (uint32_t error = CheckCreateArguments(access, disposition); error != kErrorSuccess) {
+    Fail(error);
     return nullptr;
   }
   FullPath full;
@@ -487,27 +467,22 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
       Fail(kErrorAccessDenied);
       return nullptr;
     }
-    if (disposition == kCreateNew) {
-      Fail(kErrorFileExists);
-      return nullptr;
-    }
     // Checked here because root may write any file the permission bits forbid.
     uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info, store);
-    bool overwrite = disposition == kCreateAlways || disposition == kTruncateExisting;
-    uint32_t hiddenOrSystem = attributes & (kFileAttributeHidden | kFileAttributeSystem);
-    if (((attributes & kFileAttributeReadOnly) && (write || overwrite)) ||
-        (disposition == kCreateAlways && (hiddenOrSystem & ~flagsAndAttributes))) {
-      Fail(kErrorAccessDenied);
+    if (uint32_t error = CheckCreateExisting(attributes, access, disposition, flagsAndAttributes);
+        error != kErrorSuccess) {
+      Fail(error);
       return nullptr;
     }
+    const bool overwrite = CreateOverwrites(disposition);
     // Cut to nothing, a system file would turn into an Interix FIFO under ntfs-3g.
     if (overwrite && store == AttributeStore::NtfsXattr && (attributes & kFileAttributeSystem))
       WriteAttributes(target.Folder.Get(), target.Name, target.Info, store,
                       attributes & ~kFileAttributeSystem);
     fd = CFd(::openat(target.Folder.Get(), target.Name.c_str(), flags | (overwrite ? O_TRUNC : 0)));
   } else {
-    if (disposition == kOpenExisting || disposition == kTruncateExisting) {
-      Fail(kErrorFileNotFound);
+    if (uint32_t error = CheckCreateMissing(disposition); error != kErrorSuccess) {
+      Fail(error);
       return nullptr;
     }
     mode_t mode = (flagsAndAttributes & kFileAttributeReadOnly) ? 0444 : 0666;
@@ -517,16 +492,14 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
     FailErrno();
     return nullptr;
   }
-  if (!existed || disposition == kCreateAlways) {
+  if (CreateSetsAttributes(existed, disposition)) {
     // A new or overwritten file takes the attributes asked for, as far as the store holds them.
     EntryInfo info;
     if (StatEntry(target.Folder.Get(), target.Name, info))
       WriteAttributes(target.Folder.Get(), target.Name, info, store,
-                      (flagsAndAttributes & kSettableFileAttributes) | kFileAttributeArchive);
+                      CreatedAttributes(flagsAndAttributes));
   }
-  _lastError = existed && (disposition == kCreateAlways || disposition == kOpenAlways)
-                   ? kErrorAlreadyExists
-                   : kErrorSuccess;
+  _lastError = CreateSucceeded(existed, disposition);
   return std::make_unique<CPosixFile>(std::move(fd), access, _lastError);
 }
 
@@ -541,12 +514,12 @@ bool CPosixFileSystem::DeleteFile(const std::string& path) {
     return false;
   if (!target.Exists)
     return Fail(kErrorFileNotFound);
-  if (S_ISDIR(target.Info.Mode) || target.Info.LinkToFolder)
-    return Fail(kErrorAccessDenied);
-  uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info,
-                                       AttributeStoreOf(target.Folder.Get()));
-  if (attributes & kFileAttributeReadOnly)
-    return Fail(kErrorAccessDenied);
+  const bool folder = S_ISDIR(target.Info.Mode) || target.Info.LinkToFolder;
+  uint32_t attributes = folder ? 0
+                               : ReadAttributes(target.Folder.Get(), target.Name, target.Info,
+                                                AttributeStoreOf(target.Folder.Get()));
+  if (uint32_t error = CheckDeleteFile(folder, attributes); error != kErrorSuccess)
+    return Fail(error);
   if (::unlinkat(target.Folder.Get(), target.Name.c_str(), 0) != 0)
     return FailErrno();
   _lastError = kErrorSuccess;
@@ -595,13 +568,14 @@ bool CPosixFileSystem::RemoveDirectory(const std::string& path) {
     return true;
   }
   if (!S_ISDIR(target.Info.Mode))
-    return Fail(kErrorDirectory);
+    return Fail(CheckRemoveDirectory(false, 0));
+  // The current folder is held open: it goes before the folder's own attributes.
   if (IsCurrentFolder(target))
     return Fail(kErrorSharingViolation);
   uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info,
                                        AttributeStoreOf(target.Folder.Get()));
-  if (attributes & kFileAttributeReadOnly)
-    return Fail(kErrorAccessDenied);
+  if (uint32_t error = CheckRemoveDirectory(true, attributes); error != kErrorSuccess)
+    return Fail(error);
   if (::unlinkat(target.Folder.Get(), target.Name.c_str(), AT_REMOVEDIR) != 0)
     return Fail(errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : TranslateErrno(errno));
   _lastError = kErrorSuccess;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/DriveMap.h"
+#include "platform/PathRules.h"
 
 #include <optional>
 #include <string>
@@ -23,6 +24,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
 /// Translates an errno value to the Win32 error code the portable code expects.
 uint32_t TranslateErrno(int error);
 
+/// Where hostPath (absolute, its folders resolved) lies on one of drives: the drive whose mount
+/// folder holds it most deeply, and each name below that folder as given. False when it lies
+/// on none (reason empty) or holds a name a drive path cannot hold (a separator, a drive colon,
+/// a wildcard; reason says which).
+bool HostPathOnDrive(const std::vector<DriveMapEntry>& drives, const std::string& hostPath,
+                     FullPath& path, std::string& reason);
+
 /// The drive map, kept as a text file "drives" in the state folder: one line per letter with
 /// letter, type, mount folder and raw source separated by tabs.
 class CDriveMapFile final : public IDriveMap {
@@ -31,6 +39,11 @@ public:
   bool Add(const DriveMapEntry& entry, std::string& error) override;
   bool Remove(char letter, std::string& error) override;
   std::string Location() override;
+  bool FindMountSource(const std::string& folder, std::string& source,
+                       std::string& reason) override;
+  bool CheckMount(const DriveMapEntry& entry, std::string& reason) override;
+  bool ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                   std::string& reason) override;
 
   /// The entry of letter (any case), read afresh from the file.
   std::optional<DriveMapEntry> Find(char letter);

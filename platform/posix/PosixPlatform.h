@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sys/types.h>
 
 namespace bw::posix {
 
@@ -19,9 +20,16 @@ public:
   const DriveMapEntry* Find(char letter) const;
   const std::vector<DriveMapEntry>& Entries() const { return _entries; }
 
+  /// Remembers the device a drive's mount was found on, so that every later path through the
+  /// drive can tell when the volume has gone (unmounted in the middle of a job).
+  void PinDevice(char letter, dev_t device) { _devices[letter] = device; }
+  /// False when letter's device was pinned and the open mount folder mountFd lies elsewhere.
+  bool OnPinnedDevice(char letter, int mountFd) const;
+
 private:
   CDriveMapFile& _file;
   std::vector<DriveMapEntry> _entries;
+  std::map<char, dev_t> _devices;
 };
 
 class CPosixDrives final : public IDrives {
@@ -34,6 +42,7 @@ public:
   bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override;
   bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
                    uint32_t sectorSize, void* buffer) override;
+  bool CheckMounted(char letter, std::string& reason) override;
   /// Forgets open raw sources (after the map changed).
   void CloseSources();
 
@@ -120,6 +129,17 @@ public:
   bool Add(const DriveMapEntry& entry, std::string& error) override;
   bool Remove(char letter, std::string& error) override;
   std::string Location() override { return _file.Location(); }
+  bool FindMountSource(const std::string& folder, std::string& source,
+                       std::string& reason) override {
+    return _file.FindMountSource(folder, source, reason);
+  }
+  bool CheckMount(const DriveMapEntry& entry, std::string& reason) override {
+    return _file.CheckMount(entry, reason);
+  }
+  bool ToDrivePath(const std::string& hostPath, std::string& drivePath,
+                   std::string& reason) override {
+    return _file.ToDrivePath(hostPath, drivePath, reason);
+  }
 
 private:
   CDriveMapFile& _file;

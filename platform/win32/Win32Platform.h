@@ -15,6 +15,8 @@ public:
   bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override;
   bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
                    uint32_t sectorSize, void* buffer) override;
+  /// A drive letter here is the system's own: its volume is whatever the system mounted.
+  bool CheckMounted(char, std::string&) override { return true; }
 
 private:
   IPlatform& _owner;

@@ -95,6 +95,61 @@ TEST_F(ZapCommandTest, DrivePathsAreMadeAbsoluteWhereTheSystemHasDriveLetters) {
   EXPECT_EQ(Run({"--yes"}), kExitFailure);
 }
 
+// The Linux platform with its mount check answered yes: the scratch folder of these tests is no
+// mount point, and what they look at is how names are matched, not whether a volume is there.
+class CMountTrustingPlatform final : public IPlatform {
+public:
+  explicit CMountTrustingPlatform(std::unique_ptr<IPlatform> inner)
+      : _inner(std::move(inner)), _drives(_inner->Drives()), _boxes(*_inner) {}
+  ISystem& System() override { return _inner->System(); }
+  IDrives& Drives() override { return _drives; }
+  IFileSystem& Files() override { return _inner->Files(); }
+  IDesktop& Desktop() override { return _inner->Desktop(); }
+  IVolumeBitmap& VolumeBitmap() override { return _inner->VolumeBitmap(); }
+  IRegistry& Registry() override { return _inner->Registry(); }
+  IConsole& Console() override { return _inner->Console(); }
+  IDriveMap* DriveMap() override { return _inner->DriveMap(); }
+
+protected:
+  IMessageBox& NativeMessageBox() override { return _boxes; }
+
+private:
+  class CDrives final : public IDrives {
+  public:
+    explicit CDrives(IDrives& inner) : _inner(inner) {}
+    uint32_t GetLogicalDrives() override { return _inner.GetLogicalDrives(); }
+    DriveType GetDriveType(char letter) override { return _inner.GetDriveType(letter); }
+    bool GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) override {
+      return _inner.GetDiskFreeSpaceEx(letter, freeBytes);
+    }
+    bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override {
+      return _inner.GetDiskFreeSpace(letter, space);
+    }
+    bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
+                     uint32_t sectorSize, void* buffer) override {
+      return _inner.ReadSectors(reader, letter, first, count, sectorSize, buffer);
+    }
+    bool CheckMounted(char, std::string&) override { return true; }
+
+  private:
+    IDrives& _inner;
+  };
+  class CBoxes final : public IMessageBox {
+  public:
+    explicit CBoxes(IPlatform& inner) : _inner(inner) {}
+    int Show(const std::string& text, const std::string& caption, uint32_t style) override {
+      return _inner.MessageBox(text, caption, style);
+    }
+
+  private:
+    IPlatform& _inner;
+  };
+
+  std::unique_ptr<IPlatform> _inner;
+  CDrives _drives;
+  CBoxes _boxes;
+};
+
 // A scratch folder of the host, case-sensitive, mapped as drive T: on the Linux platform.
 class ZapCommandOnLinuxTest : public ::testing::Test {
 protected:
@@ -105,7 +160,7 @@ protected:
     _mount = _scratch + "/mount";
     ASSERT_EQ(::mkdir(_mount.c_str(), 0755), 0);
     ASSERT_EQ(::setenv("BLANKWRIGHT_HOME", (_scratch + "/home").c_str(), 1), 0);
-    platform = CreateNativePlatform();
+    platform = std::make_unique<CMountTrustingPlatform>(CreateNativePlatform());
     std::string error;
     ASSERT_TRUE(platform->DriveMap()->Add({'T', DriveType::Fixed, _mount, ""}, error)) << error;
   }
@@ -195,6 +250,29 @@ TEST_F(ZapCommandOnLinuxTest, TheMountFolderIsTheDriveRoot) {
   EXPECT_TRUE(HostExists(""));
   EXPECT_FALSE(HostExists("sub"));
   EXPECT_FALSE(HostExists("y.txt"));
+}
+
+TEST_F(ZapCommandOnLinuxTest, AFolderThatIsNoMountPointIsRefusedUntouched) {
+  Write("a.txt", "on the host's own disk");
+  std::unique_ptr<IPlatform> native = CreateNativePlatform();
+  EXPECT_EQ(RunZap(*native, {"--yes-to-all", Host("a.txt")}, out, err), kExitFailure);
+  EXPECT_NE(err.find("T: " + _mount + " is not a mount point"), std::string::npos) << err;
+  EXPECT_NE(err.find("nothing was zapped"), std::string::npos);
+  EXPECT_EQ(Read("a.txt"), "on the host's own disk");
+}
+
+TEST_F(ZapCommandOnLinuxTest, DrivePathsAreTakenAsWellAsHostPaths) {
+  Folder("Documents");
+  Write("Documents/a.txt", "a");
+  Write("Documents/b.txt", "b");
+  EXPECT_EQ(Run({"--yes", "T:\\Documents\\a.txt"}), kExitOk) << err;
+  EXPECT_FALSE(HostExists("Documents/a.txt"));
+  // As on Windows, a drive path finds its names without regard to case.
+  EXPECT_EQ(Run({"--yes", "t:/documents/B.TXT"}), kExitOk) << err;
+  EXPECT_FALSE(HostExists("Documents/b.txt"));
+  EXPECT_EQ(Run({"--yes", "T:\\Documents\\gone.txt"}), kExitFailure);
+  EXPECT_NE(err.find("T:\\Documents\\gone.txt: no such file or folder"), std::string::npos) << err;
+  EXPECT_TRUE(HostExists("Documents"));
 }
 
 } // namespace

@@ -67,6 +67,9 @@ public:
       return false;
     return _inner.ReadSectors(reader, letter, first, count, sectorSize, buffer);
   }
+  bool CheckMounted(char letter, std::string& reason) override {
+    return _inner.CheckMounted(letter, reason);
+  }
 
   /// (first sector, count) -> true to fail the read.
   std::function<bool(uint64_t, uint32_t)> FailRead;
