@@ -108,6 +108,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return _inner->VolumeBitmap(); }
   IRegistry& Registry() override { return _inner->Registry(); }
   IConsole& Console() override { return _inner->Console(); }
+  IWindowCommands& WindowCommands() override { return _inner->WindowCommands(); }
   IDriveMap* DriveMap() override { return _inner->DriveMap(); }
 
 protected:
