@@ -129,9 +129,9 @@ public:
       return;
     // Ctrl-C is the Cancel Scan button: with someone at the terminal it asks first.
     if (_interactive)
-      _scan->CancelScan();
+      _scan->OnCancel();
     else
-      _scan->StopScan();
+      _scan->OnClose();
   }
 
   int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {

@@ -34,17 +34,25 @@ CCleaningJob::CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningVi
                            bool logOffCleaning)
     : _platform(platform), _settings(settings), _view(view), _wipeMarker(wipeMarker), _mode(mode),
       _driveListText(std::move(driveListText)), _logOffCleaning(logOffCleaning), _volume(platform) {
+  // The view is left alone here: a dialog creates the job before its window exists.
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
+}
+
+void CCleaningJob::Run() {
+  _running = true;
   _view.SetDriveListText(_driveListText);
   _view.SetProcessText("");
   _view.SetProgress(0);
   _view.ShowShutdownIcon(_mode == JobMode::Shutdown);
-}
-
-void CCleaningJob::Run() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   _rawAccess = true;
   _view.StartAnimation();
+  RunPhases();
+  _running = false;
+  _view.Close();
+}
+
+void CCleaningJob::RunPhases() {
 
   // The temp and spool folders are emptied once, and only when their drive is in the job.
   auto inJob = [&](const std::string& folder) {
@@ -52,17 +60,13 @@ void CCleaningJob::Run() {
   };
   if (_settings.EmptyTempFolder && inJob(_settings.TempFolder)) {
     EmptyTempFolder();
-    if (Stopped()) {
-      _view.Close();
+    if (Stopped())
       return;
-    }
   }
   if (_settings.EmptySpoolFolder && inJob(_settings.SpoolFolder)) {
     EmptySpoolFolder();
-    if (Stopped()) {
-      _view.Close();
+    if (Stopped())
       return;
-    }
   }
 
   // "C:, D:, E:": a letter every four characters.
@@ -80,7 +84,6 @@ void CCleaningJob::Run() {
   _view.StopAnimation();
   if (_mode != JobMode::Shutdown && _mode != JobMode::Logoff)
     ShowReport();
-  _view.Close();
 }
 
 void CCleaningJob::CleanDrive(char letter) {

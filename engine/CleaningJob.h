@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/CleaningView.h"
+#include "engine/JobControl.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/WipeMarker.h"
@@ -51,7 +52,7 @@ inline bool IsFolderToWalk(const FindData& entry) {
          !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
 }
 
-class CCleaningJob : private INameCleaningHost {
+class CCleaningJob final : public IJobControl, private INameCleaningHost {
 public:
   CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
                CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
@@ -67,10 +68,10 @@ public:
   /// Runs the whole job and closes the view at its end.
   void Run();
 
-  /// The Cancel button and Enter: asks "Are you sure you want to quit cleaning?".
-  void OnCancel();
-  /// Closing the dialog: stops the job without asking.
-  void OnClose();
+  /// Asks "Are you sure you want to quit cleaning?".
+  void OnCancel() override;
+  void OnClose() override;
+  bool IsRunning() const override { return _running; }
 
   DriveStatus GetDriveStatus() const { return _driveStatus; }
   /// Drives formatted "%c:, " each, in the order they were finished.
@@ -91,6 +92,7 @@ public:
   uint16_t GetOsFamily() const { return _osFamily; }
 
 private:
+  void RunPhases();
   void CleanDrive(char letter);
   void FinishDrive(char letter);
   void ShowReport();
@@ -146,6 +148,7 @@ private:
 
   // The job's state, as its dialog holds it.
   JobMode _mode;
+  bool _running = false;
   DriveStatus _driveStatus = DriveStatus::Ok;
   std::string _driveListText;
   std::string _processText;

@@ -46,13 +46,19 @@ void CZapJob::SetNameCleaning(IFolderNameCleaning* cleaning) {
 }
 
 void CZapJob::Run() {
+  _running = true;
+  RunSelections();
+  _running = false;
+  _view.Close();
+}
+
+void CZapJob::RunSelections() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   if (!_buffers.Allocate(kZapWriteSize)) {
     _buffers.Free();
     ShowMessage("Insufficient memory to continue.  Close some windows to free up memory.",
                 "Memory Error", kMbOk | kMbIconError);
     Cancel();
-    _view.Close();
     return;
   }
   _pathWidth = _view.PathWidth();
@@ -73,7 +79,6 @@ void CZapJob::Run() {
   _buffers.Free();
   if (!_cancelled && _nameCleaning)
     CleanParentFolderNames();
-  _view.Close();
 }
 
 void CZapJob::HandleSelection(const std::string& selection) {

@@ -15,6 +15,7 @@
 // destroy a file nobody selected; the path as given always reaches the selected one.
 #pragma once
 
+#include "engine/JobControl.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/volume/VolumeInfo.h"
@@ -42,7 +43,7 @@ constexpr size_t kZapMaxPath = 255;
 /// The longest folder path: "\*.*" is appended to it in a 257-byte buffer.
 constexpr size_t kZapMaxFolderPath = 252;
 
-class CZapJob final : public INameCleaningHost {
+class CZapJob final : public IJobControl, public INameCleaningHost {
 public:
   /// selections in list order: drive roots ("c:\"), folders, files or network paths.
   CZapJob(IPlatform& platform, const CSettings& settings, IZapView& view,
@@ -57,11 +58,10 @@ public:
   /// Runs the whole job and closes the view at its end.
   void Run();
 
-  /// The Cancel button and Enter: asks "Are you sure you want to stop zapping the selected
-  /// files?".
-  void OnCancel();
-  /// Closing the dialog: stops the job without asking.
-  void OnClose();
+  /// Asks "Are you sure you want to stop zapping the selected files?".
+  void OnCancel() override;
+  void OnClose() override;
+  bool IsRunning() const override { return _running; }
 
   bool IsCancelled() const { return _cancelled; }
   uint32_t GetRoundingUnit() const { return _roundingUnit; }
@@ -82,6 +82,7 @@ private:
   };
   enum class Existence { Found, Vanished, Cancelled };
 
+  void RunSelections();
   void HandleSelection(const std::string& selection);
   Existence TestExistence(const std::string& pattern, FindData& data);
   bool ReadDriveFormat();
@@ -136,6 +137,7 @@ private:
   bool _severalItems = false;
   std::array<bool, kZapPromptKindCount> _yesToAll{};
   bool _cancelled = false;
+  bool _running = false;
   bool _animationStarted = false;
   float _progressStep = 0;
   float _progressValue = 0;
