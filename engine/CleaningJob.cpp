@@ -93,18 +93,21 @@ void CCleaningJob::CleanDrive(char letter) {
   if (Stopped() || !PreCheckDrive(letter))
     return;
 
-  if (!_volume.Open(letter)) {
+  bool volumeRead = _volume.Open(letter);
+  if (!volumeRead) {
     if (_osFamily != kOsFamilyNt) {
       _driveStatus = DriveStatus::NotAccessible;
       return;
     }
-    // On NT an unreadable volume means no administrator rights: the rest of the job goes on
-    // without raw access.
-    _rawAccess = false;
+    // On NT a sector 0 that cannot be read means no administrator rights: the rest of the job
+    // goes on without raw access. One that was read but is no volume handled here (exFAT, say)
+    // says nothing about the rights, and the later drives keep their raw access.
+    if (!_volume.WasBootSectorRead())
+      _rawAccess = false;
   }
   _freeBytes = GetFreeBytes(_platform, letter, _osFamily);
-  _clusterSize =
-      _rawAccess ? _volume.GetBytesPerCluster() : GetSystemClusterSize(_platform, letter);
+  _clusterSize = _rawAccess && volumeRead ? _volume.GetBytesPerCluster()
+                                          : GetSystemClusterSize(_platform, letter);
   // A size of 0 means the query failed; no phase can work without the cluster size.
   if (_clusterSize == 0 || _clusterSize % 512 != 0) {
     AskMessage("Failed to read drive information, run ScanDisk to search for errors.",

@@ -447,6 +447,27 @@ TEST_F(NameWalkTest, FoldersAfterTheirSubfoldersWithCurrentDriveAndProgress) {
   }
 }
 
+TEST_F(NameWalkTest, UnhandledVolumeKeepsRawAccessForTheNextDrive) {
+  // B: answers sector 0 with a boot sector no reader here takes (exFAT): that tells nothing
+  // about the user's rights, so C: after it still gets its names cleaned.
+  platform.FilesFake.AddVolume('B', 4 * kMiB, 4096);
+  platform.DrivesFake.Drives['B'].Type = DriveType::Fixed;
+  std::vector<uint8_t> exfat(512, 0);
+  std::memcpy(exfat.data() + 3, "EXFAT   ", 8);
+  platform.DrivesFake.Drives['B'].Image = exfat;
+  CCleaningJob job(platform, settings, view, marker, JobMode::Interactive, "B:, C:");
+  job.SetPhases({false, true});
+  job.Run();
+  EXPECT_EQ(std::find(view.Processes.begin(), view.Processes.end(),
+                      "No local-machine administrator rights detected."),
+            view.Processes.end());
+  EXPECT_NE(std::find(view.Processes.begin(), view.Processes.end(),
+                      "Cleaning folder and file names on Drive C:"),
+            view.Processes.end());
+  std::vector<std::string> made = Made();
+  EXPECT_NE(std::find(made.begin(), made.end(), "C:\\A\\B\\1Blankwr.~BW"), made.end());
+}
+
 TEST_F(NameWalkTest, NtfsDriveGetsNoNameCleaningAndNoMessage) {
   platform.DrivesFake.Drives['C'].Image = test::NtfsImage(512, 8, 8192);
   CCleaningJob job(platform, settings, view, marker, JobMode::Interactive, "C:");
