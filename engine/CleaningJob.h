@@ -120,7 +120,9 @@ private:
   // Folder emptying.
   bool EmptyFolder(const std::string& folder, const std::string& failureText,
                    const std::string& processText);
-  void DeleteWalk(int depth);
+  /// Deletes what the current folder holds; false when the walk lost its way back up and
+  /// stopped.
+  bool DeleteWalk(int depth);
 
   // Free-space wiping.
   std::string WipeFileName(char letter, uint32_t number) const;
