@@ -125,12 +125,22 @@ private:
   bool DeleteWalk(int depth);
 
   // Free-space wiping.
+  /// How writing one wipe file ended: written to its size (or its end), cut short by a full
+  /// disk, not created on a full disk, or failed for another reason (already reported).
+  enum class WipeEnd { Filled, CameShort, NotCreated, Failed };
   std::string WipeFileName(char letter, uint32_t number) const;
   void DeleteWipeFiles(char letter, uint32_t last);
-  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number);
-  bool WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
-  bool WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
-  void WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  static bool IsDiskFull(uint32_t error);
+  void WipeFailed(char letter);
+  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number, WipeEnd& end);
+  /// Writes one unit; false, after reporting the drive, when it failed other than by a full
+  /// disk.
+  bool WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size, uint32_t& written);
+  WipeEnd WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  WipeEnd WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                             uint32_t pass);
+  WipeEnd WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                             uint32_t pass);
   void CountWrite();
 
   // Slack-space cleaning.

@@ -201,6 +201,17 @@ TEST_F(CleaningJobTest, NtFixedDriveWith512ByteClustersSkipsSlackOnly) {
   EXPECT_EQ(job.GetCleanedList(), "C:, ");
 }
 
+TEST_F(CleaningJobTest, ReadOnlyFixedDriveIsNotReportedCleaned) {
+  AddDrive('C');
+  AddDrive('D');
+  platform.FilesFake.Volume('C')->WriteProtected = true;
+  auto job = MakeJob(JobMode::Scheduled, "C:, D:");
+  job->Run();
+  EXPECT_EQ(job->GetCleanedList(), "D:, ");
+  EXPECT_EQ(job->GetNotCleanedList(), "C:, ");
+  EXPECT_EQ(view.Report, "partial");
+}
+
 TEST_F(CleaningJobTest, SwapDriveIsNotWipedAtShutdownOn9x) {
   platform.SystemFake.Version = {kPlatformWin32Windows, 4, 10, 2222};
   AddDrive('C');
