@@ -103,6 +103,8 @@ private:
   void DestroyFile(const FindData& data, bool overwrite);
   PassEnd OverwritePass(uint32_t pass, uint32_t passes, uint64_t size, uint64_t paddedSize,
                         uint32_t& writes);
+  /// Closes file, reports it not overwritten and stops the job; the file is kept.
+  PassEnd NotOverwritten(IFile& file);
 
   // Shared helpers.
   void SetCurrent(const std::string& accessPath);
