@@ -101,6 +101,9 @@ private:
   void Pump() override;
   bool Cancelled() override { return Stopped(); }
   void DismissNotices() override { DismissDiskSpaceNotices(); }
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
+    return AskMessage(text, caption, style);
+  }
   bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
   void SetProcess(const std::string& text);
   void SetDetail(const std::string& text);

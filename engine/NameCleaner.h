@@ -28,6 +28,8 @@ public:
   virtual bool Cancelled() = 0;
   /// Closes the system's low-disk-space notices (the cleaning job only).
   virtual void DismissNotices() {}
+  /// A message box owned by the job's window; returns an kId* result.
+  virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 };
 
 class CNameCleaner {
@@ -36,8 +38,8 @@ public:
   CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
 
   /// Reads the root directory of the volume, by its file-system type. False when there is
-  /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format"), or a root
-  /// that cannot be read.
+  /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format" through the
+  /// host), or a root that cannot be read.
   bool LoadRoot();
 
   /// Cleans the deleted entries of one folder: "X:\" for the root, else "X:\a\b". True when
@@ -54,6 +56,8 @@ private:
   void MakeFiller(const std::string& path);
   void RunSingleFiller(const std::string& prefix);
   void DeleteFillers(const std::string& prefix);
+  /// Tells the user of a folder chain too long to read, the one reader failure shown.
+  void ReportReaderFailure();
 
   IPlatform& _platform;
   CVolumeInfo& _volume;

@@ -319,6 +319,12 @@ void CZapJob::Pump() {
   _view.PumpMessage();
 }
 
+int CZapJob::MessageBox(const std::string& text, const std::string& caption, uint32_t style) {
+  int answer = ShowMessage(text, caption, style);
+  RestartAnimation();
+  return answer;
+}
+
 void CZapJob::SetCurrent(const std::string& accessPath) {
   _current.Access = accessPath;
   _current.Shown = ToLowerPath(accessPath);

@@ -70,9 +70,10 @@ public:
   const std::string& GetDisplayPath() const { return _displayPath; }
   const std::string& GetPassText() const { return _passText; }
 
-  // INameCleaningHost: the name cleaning pumps and polls through the job.
+  // INameCleaningHost: the name cleaning pumps, polls and asks through the job.
   void Pump() override;
   bool Cancelled() override { return _cancelled; }
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
 
 private:
   /// One item: its path as given (for file operations) and lower-cased (for the user).

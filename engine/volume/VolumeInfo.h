@@ -84,8 +84,6 @@ public:
   /// Why the last Open or Detect failed, as one line.
   const std::string& GetFailureReason() const { return _failure; }
 
-  IPlatform& Platform() { return _platform; }
-
 private:
   bool Fail(std::string reason);
   bool ReadBootSector(uint8_t* buffer, uint32_t size);

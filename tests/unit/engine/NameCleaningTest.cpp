@@ -68,6 +68,7 @@ CDirectoryWriter Subfolder(CFatImage& image, uint32_t cluster, uint32_t parent) 
 
 class CTestHost final : public INameCleaningHost {
 public:
+  explicit CTestHost(IMessageBox& boxes) : _boxes(boxes) {}
   void Pump() override {
     ++Pumps;
     if (CancelAtPump && Pumps >= CancelAtPump)
@@ -75,10 +76,17 @@ public:
   }
   bool Cancelled() override { return Cancel; }
   void DismissNotices() override { ++Dismissals; }
+  /// The job's or zap's own box, recorded with the platform's scripted ones.
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
+    return _boxes.Show(text, caption, style);
+  }
   int Pumps = 0;
   int CancelAtPump = 0;
   bool Cancel = false;
   int Dismissals = 0;
+
+private:
+  IMessageBox& _boxes;
 };
 
 class NameCleanerTest : public ::testing::Test {
@@ -122,7 +130,7 @@ protected:
   CFatImage image;
   CMemoryPlatform platform;
   CVolumeInfo volume{platform};
-  CTestHost host;
+  CTestHost host{platform.MessageBoxes};
 };
 
 TEST(FillerNamesTest, NamesKeepTheirLengthAndTheLeftoverPattern) {
@@ -299,6 +307,7 @@ TEST_F(NameCleanerTest, FoldersOverEightyClustersAreSkipped) {
   EXPECT_FALSE(cleaner.CleanDirectoryNames("C:\\EIGHTY1"));
   EXPECT_EQ(Made().size(), 1u) << "nothing made in the skipped folder";
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"cluster chain > 80"}));
+  EXPECT_EQ(platform.MessageBoxes.Boxes[0].Style, kMbOk);
 
   EXPECT_FALSE(cleaner.CleanDirectoryNames("C:\\MISSING"));
   EXPECT_EQ(Boxes().size(), 1u) << "a missing folder is skipped silently";
@@ -466,6 +475,10 @@ TEST_F(NameWalkTest, UnhandledVolumeKeepsRawAccessForTheNextDrive) {
             view.Processes.end());
   std::vector<std::string> made = Made();
   EXPECT_NE(std::find(made.begin(), made.end(), "C:\\A\\B\\1Blankwr.~BW"), made.end());
+  // B:'s format is told through the job's own dialog, never a box of the platform's own.
+  ASSERT_EQ(view.Boxes.size(), 1u);
+  EXPECT_EQ(view.Boxes[0].Text, "Illegal drive format");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(NameWalkTest, NtfsDriveGetsNoNameCleaningAndNoMessage) {
