@@ -245,12 +245,10 @@ void CCleaningJob::Pump() {
 }
 
 void CCleaningJob::SetProcess(const std::string& text) {
-  _processText = text;
   _view.SetProcessText(text);
 }
 
 void CCleaningJob::SetDetail(const std::string& text) {
-  _detailText = text;
   _view.SetDetailText(text);
 }
 

@@ -87,9 +87,7 @@ public:
   void CleanSlack(char letter);
   void CleanDriveNames(char letter);
 
-  uint32_t GetClusterSize() const { return _clusterSize; }
   void SetClusterSize(uint32_t bytes) { _clusterSize = bytes; }
-  uint16_t GetOsFamily() const { return _osFamily; }
 
 private:
   void RunPhases();
@@ -166,8 +164,6 @@ private:
   bool _running = false;
   DriveStatus _driveStatus = DriveStatus::Ok;
   std::string _driveListText;
-  std::string _processText;
-  std::string _detailText;
   uint16_t _osFamily = 0;
   bool _rawAccess = true;
   bool _logOffCleaning;

@@ -46,10 +46,8 @@ public:
   /// the folder's directory data was found and scanned. LoadRoot must have succeeded.
   bool CleanDirectoryNames(const std::string& folder);
 
-  /// Filler files made in the folder cleaned last, per kind.
+  /// One-entry filler files made in the folder cleaned last.
   uint32_t GetSingleCount() const { return _singles; }
-  uint32_t GetPairCount() const { return _pairs; }
-  uint32_t GetTripleCount() const { return _triples; }
 
 private:
   void FillRun(const std::string& prefix, uint32_t length);

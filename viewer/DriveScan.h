@@ -99,14 +99,8 @@ public:
   uint64_t GetHitCount() const { return _hits; }
   /// True once Cancel Scan (or a cluster that could not be read) stopped the scan.
   bool IsCancelled() const { return _cancelled; }
-  /// True when the drive holds the Windows folder (the report then carries the swap-file note).
-  bool IsWindowsDrive() const { return _windowsDrive; }
-  /// The volume record of the last Begin scan.
-  const CVolumeInfo& GetVolume() const { return _volume; }
   /// After an Incomplete scan: what could not be read, as one line.
   const std::string& GetFailureDetail() const { return _failureDetail; }
-  /// The cluster read last (GetVolume().GetBytesPerCluster() bytes of it are meaningful).
-  const uint8_t* GetClusterBuffer() const { return _clusterBuffer.data(); }
 
 private:
   /// Tells the view, and keeps the state for IsRunning.

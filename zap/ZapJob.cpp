@@ -331,11 +331,11 @@ void CZapJob::SetCurrent(const std::string& accessPath) {
 }
 
 void CZapJob::ShowCurrentPath() {
-  _displayPath = _current.Shown;
-  if (_displayPath.size() > kShortenAbove)
-    _displayPath = ShortenPath(_displayPath, _pathWidth,
-                               [this](const std::string& t) { return _view.MeasurePathText(t); });
-  _view.SetPathText(_displayPath);
+  std::string shown = _current.Shown;
+  if (shown.size() > kShortenAbove)
+    shown = ShortenPath(shown, _pathWidth,
+                        [this](const std::string& t) { return _view.MeasurePathText(t); });
+  _view.SetPathText(shown);
 }
 
 void CZapJob::SetBar(int percent) {
@@ -343,7 +343,6 @@ void CZapJob::SetBar(int percent) {
 }
 
 void CZapJob::SetPass(const std::string& text) {
-  _passText = text;
   _view.SetPassText(text);
 }
 

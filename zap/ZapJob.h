@@ -64,11 +64,6 @@ public:
   bool IsRunning() const override { return _running; }
 
   bool IsCancelled() const { return _cancelled; }
-  uint32_t GetRoundingUnit() const { return _roundingUnit; }
-  bool GetSeveralItems() const { return _severalItems; }
-  bool GetNameCleaning() const { return _nameCleaning; }
-  const std::string& GetDisplayPath() const { return _displayPath; }
-  const std::string& GetPassText() const { return _passText; }
 
   // INameCleaningHost: the name cleaning pumps, polls and asks through the job.
   void Pump() override;
@@ -127,11 +122,9 @@ private:
   uint16_t _osFamily = 0;
 
   // The job's state, as its dialog holds it.
-  Item _current;            ///< the item being handled
-  std::string _displayPath; ///< the "Zapping:" line
-  std::string _passText;    ///< the line under it
-  int _pathWidth = 0;       ///< the path line's width, for shortening
-  CPassBuffers _buffers;    ///< 0x00 and 0xFF, kZapWriteSize each
+  Item _current;         ///< the item being handled
+  int _pathWidth = 0;    ///< the path line's width, for shortening
+  CPassBuffers _buffers; ///< 0x00 and 0xFF, kZapWriteSize each
   uint32_t _roundingUnit = 0;
   bool _nameCleaning = false;
   bool _formatNeeded = false;
