@@ -70,7 +70,7 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
   CTerminalPrompt prompt(platform.Console(), ChoosePromptMode(platform.Console(), yes, no));
   platform.SetMessageBoxHandler(&prompt);
   platform.Console().CatchInterrupt();
-  CleanUpLeftovers(platform, settings);
+  CleanUpLeftovers(platform, settings, prompt);
 
   CTerminalCleaningView view(platform.Console(), prompt);
   CWipeMarker wipeMarker;

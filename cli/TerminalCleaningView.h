@@ -9,7 +9,6 @@
 #include <string>
 
 namespace bw {
-class CCleaningJob;
 class IConsole;
 } // namespace bw
 
@@ -21,7 +20,7 @@ public:
   ~CTerminalCleaningView() override;
 
   /// The job whose OnCancel and OnClose Ctrl-C reaches.
-  void Attach(CCleaningJob* job) { _job = job; }
+  void Attach(IJobControl* job) { _job = job; }
 
   void SetDriveListText(const std::string& text) override;
   void SetProcessText(const std::string& text) override;
@@ -48,7 +47,7 @@ private:
 
   IConsole& _console;
   CTerminalPrompt& _prompt;
-  CCleaningJob* _job = nullptr;
+  IJobControl* _job = nullptr;
   bool _interactive;
   bool _cancelEnabled = true;
   bool _reportedComplete = false;

@@ -38,4 +38,16 @@ std::string CTerminalLines::Bar(int percent) {
   return "[" + bar + figure;
 }
 
+void ForwardInterrupt(IConsole& console, IJobControl* job, bool cancelEnabled,
+                      CTerminalLines& lines) {
+  if (!job || !console.TakeInterrupt())
+    return;
+  if (lines.IsInteractive() && cancelEnabled) {
+    lines.Erase();
+    job->OnCancel();
+  } else {
+    job->OnClose();
+  }
+}
+
 } // namespace bw::cli

@@ -3,6 +3,7 @@
 // job's cancel handlers. Shared by the cleaning and the zap views.
 #pragma once
 
+#include "engine/JobControl.h"
 #include "platform/Console.h"
 
 #include <chrono>
@@ -37,16 +38,7 @@ private:
 
 /// Ctrl-C during a job: with a person at the terminal and Cancel enabled it asks first
 /// (OnCancel), from a script it stops at once (OnClose).
-template <class TJob>
-void ForwardInterrupt(IConsole& console, TJob* job, bool cancelEnabled, CTerminalLines& lines) {
-  if (!job || !console.TakeInterrupt())
-    return;
-  if (lines.IsInteractive() && cancelEnabled) {
-    lines.Erase();
-    job->OnCancel();
-  } else {
-    job->OnClose();
-  }
-}
+void ForwardInterrupt(IConsole& console, IJobControl* job, bool cancelEnabled,
+                      CTerminalLines& lines);
 
 } // namespace bw::cli

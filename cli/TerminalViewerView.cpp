@@ -108,9 +108,9 @@ void CTerminalViewerView::PumpMessage() {
     return;
   // Ctrl-C is the Cancel Scan button: with someone at the terminal it asks first.
   if (_interactive)
-    _scan->CancelScan();
+    _scan->OnCancel();
   else
-    _scan->StopScan();
+    _scan->OnClose();
 }
 
 int CTerminalViewerView::MessageBox(const std::string& text, const std::string& caption,

@@ -10,7 +10,6 @@
 #include <string>
 
 namespace bw {
-class CZapJob;
 class IConsole;
 } // namespace bw
 
@@ -29,7 +28,7 @@ public:
   ~CTerminalZapView() override;
 
   /// The job whose OnCancel and OnClose Ctrl-C reaches.
-  void Attach(CZapJob* job) { _job = job; }
+  void Attach(IJobControl* job) { _job = job; }
 
   void SetPathText(const std::string& text) override;
   void SetPassText(const std::string& text) override;
@@ -52,7 +51,7 @@ private:
   IConsole& _console;
   CTerminalPrompt& _prompt;
   ConfirmMode _confirmMode;
-  CZapJob* _job = nullptr;
+  IJobControl* _job = nullptr;
   bool _interactive;
   bool _cancelEnabled = true;
   std::string _path, _pass;

@@ -34,17 +34,25 @@ CCleaningJob::CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningVi
                            bool logOffCleaning)
     : _platform(platform), _settings(settings), _view(view), _wipeMarker(wipeMarker), _mode(mode),
       _driveListText(std::move(driveListText)), _logOffCleaning(logOffCleaning), _volume(platform) {
+  // The view is left alone here: a dialog creates the job before its window exists.
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
+}
+
+void CCleaningJob::Run() {
+  _running = true;
   _view.SetDriveListText(_driveListText);
   _view.SetProcessText("");
   _view.SetProgress(0);
   _view.ShowShutdownIcon(_mode == JobMode::Shutdown);
-}
-
-void CCleaningJob::Run() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   _rawAccess = true;
   _view.StartAnimation();
+  RunPhases();
+  _running = false;
+  _view.Close();
+}
+
+void CCleaningJob::RunPhases() {
 
   // The temp and spool folders are emptied once, and only when their drive is in the job.
   auto inJob = [&](const std::string& folder) {
@@ -52,17 +60,13 @@ void CCleaningJob::Run() {
   };
   if (_settings.EmptyTempFolder && inJob(_settings.TempFolder)) {
     EmptyTempFolder();
-    if (Stopped()) {
-      _view.Close();
+    if (Stopped())
       return;
-    }
   }
   if (_settings.EmptySpoolFolder && inJob(_settings.SpoolFolder)) {
     EmptySpoolFolder();
-    if (Stopped()) {
-      _view.Close();
+    if (Stopped())
       return;
-    }
   }
 
   // "C:, D:, E:": a letter every four characters.
@@ -80,7 +84,6 @@ void CCleaningJob::Run() {
   _view.StopAnimation();
   if (_mode != JobMode::Shutdown && _mode != JobMode::Logoff)
     ShowReport();
-  _view.Close();
 }
 
 void CCleaningJob::CleanDrive(char letter) {
@@ -90,18 +93,21 @@ void CCleaningJob::CleanDrive(char letter) {
   if (Stopped() || VolumeGone(letter) || !PreCheckDrive(letter)) // mount check hook
     return;
 
-  if (!_volume.Open(letter)) {
+  bool volumeRead = _volume.Open(letter);
+  if (!volumeRead) {
     if (_osFamily != kOsFamilyNt) {
       _driveStatus = DriveStatus::NotAccessible;
       return;
     }
-    // On NT an unreadable volume means no administrator rights: the rest of the job goes on
-    // without raw access.
-    _rawAccess = false;
+    // On NT a sector 0 that cannot be read means no administrator rights: the rest of the job
+    // goes on without raw access. One that was read but is no volume handled here (exFAT, say)
+    // says nothing about the rights, and the later drives keep their raw access.
+    if (!_volume.WasBootSectorRead())
+      _rawAccess = false;
   }
   _freeBytes = GetFreeBytes(_platform, letter, _osFamily);
-  _clusterSize =
-      _rawAccess ? _volume.GetBytesPerCluster() : GetSystemClusterSize(_platform, letter);
+  _clusterSize = _rawAccess && volumeRead ? _volume.GetBytesPerCluster()
+                                          : GetSystemClusterSize(_platform, letter);
   // A size of 0 means the query failed; no phase can work without the cluster size.
   if (_clusterSize == 0 || _clusterSize % 512 != 0) {
     AskMessage("Failed to read drive information, run ScanDisk to search for errors.",
@@ -253,12 +259,10 @@ void CCleaningJob::Pump() {
 }
 
 void CCleaningJob::SetProcess(const std::string& text) {
-  _processText = text;
   _view.SetProcessText(text);
 }
 
 void CCleaningJob::SetDetail(const std::string& text) {
-  _detailText = text;
   _view.SetDetailText(text);
 }
 

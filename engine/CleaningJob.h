@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/CleaningView.h"
+#include "engine/JobControl.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/WipeMarker.h"
@@ -51,7 +52,7 @@ inline bool IsFolderToWalk(const FindData& entry) {
          !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
 }
 
-class CCleaningJob : private INameCleaningHost {
+class CCleaningJob final : public IJobControl, private INameCleaningHost {
 public:
   CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
                CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
@@ -67,10 +68,10 @@ public:
   /// Runs the whole job and closes the view at its end.
   void Run();
 
-  /// The Cancel button and Enter: asks "Are you sure you want to quit cleaning?".
-  void OnCancel();
-  /// Closing the dialog: stops the job without asking.
-  void OnClose();
+  /// Asks "Are you sure you want to quit cleaning?".
+  void OnCancel() override;
+  void OnClose() override;
+  bool IsRunning() const override { return _running; }
 
   DriveStatus GetDriveStatus() const { return _driveStatus; }
   /// Drives formatted "%c:, " each, in the order they were finished.
@@ -86,11 +87,10 @@ public:
   void CleanSlack(char letter);
   void CleanDriveNames(char letter);
 
-  uint32_t GetClusterSize() const { return _clusterSize; }
   void SetClusterSize(uint32_t bytes) { _clusterSize = bytes; }
-  uint16_t GetOsFamily() const { return _osFamily; }
 
 private:
+  void RunPhases();
   void CleanDrive(char letter);
   void FinishDrive(char letter);
   void ShowReport();
@@ -99,6 +99,9 @@ private:
   void Pump() override;
   bool Cancelled() override { return Stopped(); }
   void DismissNotices() override { DismissDiskSpaceNotices(); }
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
+    return AskMessage(text, caption, style);
+  }
   bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
   /// Mount check hook: true (drive not accessible) when letter's volume is no longer there.
   bool VolumeGone(char letter);
@@ -120,15 +123,27 @@ private:
   // Folder emptying.
   bool EmptyFolder(const std::string& folder, const std::string& failureText,
                    const std::string& processText);
-  void DeleteWalk(int depth);
+  /// Deletes what the current folder holds; false when the walk lost its way back up and
+  /// stopped.
+  bool DeleteWalk(int depth);
 
   // Free-space wiping.
+  /// How writing one wipe file ended: written to its size (or its end), cut short by a full
+  /// disk, not created on a full disk, or failed for another reason (already reported).
+  enum class WipeEnd { Filled, CameShort, NotCreated, Failed };
   std::string WipeFileName(char letter, uint32_t number) const;
   void DeleteWipeFiles(char letter, uint32_t last);
-  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number);
-  bool WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
-  bool WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
-  void WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  static bool IsDiskFull(uint32_t error);
+  void WipeFailed(char letter);
+  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number, WipeEnd& end);
+  /// Writes one unit; false, after reporting the drive, when it failed other than by a full
+  /// disk.
+  bool WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size, uint32_t& written);
+  WipeEnd WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
+  WipeEnd WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                             uint32_t pass);
+  WipeEnd WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
+                             uint32_t pass);
   void CountWrite();
 
   // Slack-space cleaning.
@@ -148,10 +163,9 @@ private:
 
   // The job's state, as its dialog holds it.
   JobMode _mode;
+  bool _running = false;
   DriveStatus _driveStatus = DriveStatus::Ok;
   std::string _driveListText;
-  std::string _processText;
-  std::string _detailText;
   uint16_t _osFamily = 0;
   bool _rawAccess = true;
   bool _logOffCleaning;

@@ -62,12 +62,13 @@ void CCleaningJob::EmptyRecycleBin(char letter) {
   SetProcess("");
 }
 
-void CCleaningJob::DeleteWalk(int depth) {
+bool CCleaningJob::DeleteWalk(int depth) {
   IFileSystem& files = _platform.Files();
+  std::string here;
   FindData entry;
-  std::unique_ptr<IFindSearch> search = files.FindFirstFile("*.*", entry);
+  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
   if (!search)
-    return;
+    return true;
   do {
     Pump();
     if (Stopped())
@@ -92,8 +93,11 @@ void CCleaningJob::DeleteWalk(int depth) {
       files.DeleteFile(entry.Name);
     } else if (entry.Name[0] != '.' && depth < kMaxWalkDepth &&
                files.SetCurrentDirectory(entry.Name)) {
-      DeleteWalk(depth + 1);
-      files.SetCurrentDirectory("..");
+      bool back = DeleteWalk(depth + 1);
+      // The deletes that follow use names relative to this folder: without the way back they
+      // would land in whatever folder the walk is left in.
+      if (!back || !files.SetCurrentDirectory(here))
+        return false;
       if (Stopped())
         break;
       // Removed only when nothing but dot entries is left in it.
@@ -108,6 +112,7 @@ void CCleaningJob::DeleteWalk(int depth) {
         files.RemoveDirectory(entry.Name);
     }
   } while (!Stopped() && search->FindNextFile(entry));
+  return true;
 }
 
 } // namespace bw

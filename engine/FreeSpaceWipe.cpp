@@ -22,6 +22,12 @@ constexpr uint32_t kFinalShortWriteWait = 2000; // ms, once, to let the system s
 
 constexpr uint32_t kWipeFileFlags = kFileFlagWriteThrough | kFileAttributeSystem;
 
+std::string Format(const char* format, char letter) {
+  char text[96];
+  std::snprintf(text, sizeof(text), format, letter);
+  return text;
+}
+
 } // namespace
 
 std::string CCleaningJob::WipeFileName(char letter, uint32_t number) const {
@@ -49,7 +55,7 @@ void CCleaningJob::WipeFreeSpace(char letter) {
     return;
   }
   uint32_t passes = PassCount();
-  uint32_t lastFile = 2; // files 1 .. r + 2 of the last pass measured
+  uint32_t lastFile = 0; // the highest file number any pass made
   _writeCounter = 1;
   for (uint32_t pass = 1; pass <= passes && !Stopped(); ++pass) {
     char text[64];
@@ -68,21 +74,25 @@ void CCleaningJob::WipeFreeSpace(char letter) {
     _progressStep = units ? 100.0f / static_cast<float>(units) : 100.0f;
     _progressValue = 0;
     SetBar(0);
-    uint64_t bulkFiles = _freeBytes / kBulkFileSize;
-    // A failed measurement (all ones) must not make the file numbers wrap.
-    bulkFiles = std::min<uint64_t>(bulkFiles, 1u << 20);
-    uint32_t r = static_cast<uint32_t>(bulkFiles);
-    lastFile = r + 2;
+    // A failed measurement (all ones) must not make the file numbers wrap; the first bulk file
+    // that comes up short ends the bulk files whatever was measured.
+    uint64_t bulkFiles = std::min<uint64_t>(_freeBytes / kBulkFileSize, 1u << 20);
 
-    for (uint32_t n = 1; n <= r && !Stopped(); ++n)
-      if (!WriteBulkFile(letter, n, buffers, pass))
-        break;
-    if (Stopped())
+    uint32_t number = 0;
+    WipeEnd end = WipeEnd::Filled;
+    while (number < bulkFiles && end == WipeEnd::Filled && !Stopped()) {
+      lastFile = std::max(lastFile, ++number);
+      end = WriteBulkFile(letter, number, buffers, pass);
+    }
+    if (end == WipeEnd::Failed || Stopped())
       break;
-    if (!WriteRemainderFile(letter, r + 1, buffers, pass) || Stopped())
+    lastFile = std::max(lastFile, number + 2);
+    end = WriteRemainderFile(letter, number + 1, buffers, pass);
+    if (end == WipeEnd::Failed || end == WipeEnd::NotCreated || Stopped())
       break;
-    WriteFinalFillFile(letter, r + 2, buffers, pass);
-    DeleteWipeFiles(letter, r + 2);
+    if (WriteFinalFillFile(letter, number + 2, buffers, pass) == WipeEnd::Failed)
+      break;
+    DeleteWipeFiles(letter, number + 2);
   }
   DeleteWipeFiles(letter, lastFile);
   buffers.Free();
@@ -92,52 +102,98 @@ void CCleaningJob::WipeFreeSpace(char letter) {
     SetBar(100);
 }
 
-std::unique_ptr<IFile> CCleaningJob::CreateWipeFile(char letter, uint32_t number) {
+bool CCleaningJob::IsDiskFull(uint32_t error) {
+  return error == kErrorDiskFull || error == kErrorHandleDiskFull;
+}
+
+void CCleaningJob::WipeFailed(char letter) {
+  // Anything but a full disk means the space was not written: a read-only or vanished volume
+  // must not be reported cleaned.
+  uint32_t error = _platform.Files().GetLastError();
+  bool writeProtected = error == kErrorWriteProtect;
+  if (_mode == JobMode::Interactive)
+    AskMessage(Format(writeProtected
+                          ? "Drive %c: is write protected.  Remove the protection to continue."
+                          : "Drive %c: could not be accessed.",
+                      letter),
+               "Drive Error", kMbOk | kMbIconError);
+  _driveStatus = writeProtected ? DriveStatus::WriteProtected : DriveStatus::NotAccessible;
+}
+
+std::unique_ptr<IFile> CCleaningJob::CreateWipeFile(char letter, uint32_t number, WipeEnd& end) {
   auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
                                            kCreateAlways, kWipeFileFlags);
+  if (!file) {
+    if (IsDiskFull(_platform.Files().GetLastError())) {
+      end = WipeEnd::NotCreated;
+    } else {
+      WipeFailed(letter);
+      end = WipeEnd::Failed;
+    }
+    return nullptr;
+  }
   // A compressed folder would compress the fill to almost nothing and leave the space free.
-  if (file && _osFamily == kOsFamilyNt)
+  if (_osFamily == kOsFamilyNt)
     file->SetCompressionNone();
   return file;
 }
 
-bool CCleaningJob::WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers,
-                                 uint32_t pass) {
-  auto file = CreateWipeFile(letter, number);
+bool CCleaningJob::WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size,
+                             uint32_t& written) {
+  written = 0;
+  if (file.Write(data, size, written) || IsDiskFull(_platform.Files().GetLastError()))
+    return true;
+  WipeFailed(letter);
+  return false;
+}
+
+CCleaningJob::WipeEnd CCleaningJob::WriteBulkFile(char letter, uint32_t number,
+                                                  const CPassBuffers& buffers, uint32_t pass) {
+  WipeEnd end = WipeEnd::Filled;
+  auto file = CreateWipeFile(letter, number, end);
   if (!file)
-    return false;
+    return end;
   uint64_t remaining = kBulkFileSize;
   while (remaining > 0) {
     uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
     uint32_t written = 0;
-    file->Write(buffers.ForPass(pass), unit, written);
-    if (written < unit)
-      break; // the drive is full sooner than measured
-    remaining -= unit;
-    AdvanceProgress();
+    if (!WriteUnit(letter, *file, buffers.ForPass(pass), unit, written)) {
+      end = WipeEnd::Failed;
+      break;
+    }
+    if (written < unit) {
+      end = WipeEnd::CameShort; // the drive is full sooner than measured
+    } else {
+      remaining -= unit;
+      AdvanceProgress();
+    }
     Pump();
-    if (Stopped())
+    if (Stopped() || end != WipeEnd::Filled)
       break;
     CountWrite();
   }
   file->Flush();
   file->Close();
-  return true;
+  return end;
 }
 
-bool CCleaningJob::WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers,
-                                      uint32_t pass) {
+CCleaningJob::WipeEnd CCleaningJob::WriteRemainderFile(char letter, uint32_t number,
+                                                       const CPassBuffers& buffers, uint32_t pass) {
   uint64_t remaining = GetFreeBytes(_platform, letter, _osFamily);
   if (remaining == 0)
-    return true;
-  auto file = CreateWipeFile(letter, number);
+    return WipeEnd::Filled;
+  WipeEnd end = WipeEnd::Filled;
+  auto file = CreateWipeFile(letter, number, end);
   if (!file)
-    return false;
+    return end;
   uint32_t shortWrites = 0;
   while (remaining > 0 && shortWrites < kRemainderShortWrites) {
     uint32_t unit = static_cast<uint32_t>(std::min<uint64_t>(remaining, kWriteUnit));
     uint32_t written = 0;
-    file->Write(buffers.ForPass(pass), unit, written);
+    if (!WriteUnit(letter, *file, buffers.ForPass(pass), unit, written)) {
+      end = WipeEnd::Failed;
+      break;
+    }
     remaining -= written;
     if (written == unit) {
       shortWrites = 0;
@@ -152,20 +208,24 @@ bool CCleaningJob::WriteRemainderFile(char letter, uint32_t number, const CPassB
   }
   file->Flush();
   file->Close();
-  return true;
+  return end;
 }
 
-void CCleaningJob::WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
-                                      uint32_t pass) {
-  auto file = CreateWipeFile(letter, number);
+CCleaningJob::WipeEnd CCleaningJob::WriteFinalFillFile(char letter, uint32_t number,
+                                                       const CPassBuffers& buffers, uint32_t pass) {
+  WipeEnd end = WipeEnd::Filled;
+  auto file = CreateWipeFile(letter, number, end);
   if (!file)
-    return;
+    return end;
   // One cluster per write; the cluster size was checked to be a nonzero multiple of 512.
   uint32_t unit = std::min<uint32_t>(std::max<uint32_t>(_clusterSize, 512), kWriteUnit);
   uint32_t shortWrites = 0;
   while (shortWrites < kFinalShortWrites) {
     uint32_t written = 0;
-    file->Write(buffers.ForPass(pass), unit, written);
+    if (!WriteUnit(letter, *file, buffers.ForPass(pass), unit, written)) {
+      end = WipeEnd::Failed;
+      break;
+    }
     if (written == unit) {
       shortWrites = 0;
     } else {
@@ -179,6 +239,7 @@ void CCleaningJob::WriteFinalFillFile(char letter, uint32_t number, const CPassB
   }
   file->Flush();
   file->Close();
+  return end;
 }
 
 } // namespace bw

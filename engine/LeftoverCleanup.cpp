@@ -68,7 +68,7 @@ bool IsWipeFileName(const std::string& name) {
   return true;
 }
 
-void CleanUpLeftovers(IPlatform& platform, const CSettings& settings) {
+void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker) {
   IFileSystem& files = platform.Files();
   std::string folder = ReadCurrentFolder(platform);
 
@@ -101,7 +101,7 @@ void CleanUpLeftovers(IPlatform& platform, const CSettings& settings) {
       break;
     char text[64];
     std::snprintf(text, sizeof(text), "Drive %c: could not be accessed.", folder[0]);
-    if (platform.MessageBox(text, "Drive Error", kMbRetryCancel | kMbIconError) != kIdRetry)
+    if (asker.Show(text, "Drive Error", kMbRetryCancel | kMbIconError) != kIdRetry)
       break;
   }
   if (reachable) {

@@ -7,13 +7,14 @@
 namespace bw {
 
 class IPlatform;
+class IMessageBox;
 class CSettings;
 
 /// Removes the boot files and the swap cleaner's fill files on the swap drive, then the
 /// temporary files of an interrupted cleaning in the folder CURRENTDRIVE names (asking
-/// Retry/Cancel through the platform's message box while that drive cannot be reached) and
-/// empties CURRENTDRIVE.
-void CleanUpLeftovers(IPlatform& platform, const CSettings& settings);
+/// Retry/Cancel through asker, the front end's own box, while that drive cannot be reached)
+/// and empties CURRENTDRIVE.
+void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker);
 
 /// True for the names Blankwright gives its own temporary ".~BW" files: the filler files of
 /// name cleaning ("1Blankwr.~BW", "12BlankwrightBlankw.~BW" ...) and "BlankwrightTMPa.~BW".

@@ -24,11 +24,13 @@ bool CNameCleaner::LoadRoot() {
   case FileSystemType::Fat16:
   case FileSystemType::Fat32:
     _rootLoaded = _reader.ReadRootDirectory(_root);
+    if (!_rootLoaded)
+      ReportReaderFailure();
     return _rootLoaded;
   case FileSystemType::Ntfs:
     return false; // NTFS keeps no names in reusable slots
   default:
-    _platform.MessageBox("Illegal drive format", "Blankwright", kMbOk);
+    _host.MessageBox("Illegal drive format", "Blankwright", kMbOk);
     return false;
   }
 }
@@ -42,8 +44,10 @@ bool CNameCleaner::CleanDirectoryNames(const std::string& folder) {
   std::string prefix = folder;
   if (folder.back() != '\\') {
     // A folder whose entry is missing or whose chain is too long is skipped.
-    if (!_reader.LocateDirectory(folder, _root, own))
+    if (!_reader.LocateDirectory(folder, _root, own)) {
+      ReportReaderFailure();
       return false;
+    }
     data = &own;
     prefix += '\\';
   }
@@ -96,7 +100,7 @@ void CNameCleaner::MakeFiller(const std::string& path) {
   if (file)
     file->Close();
   else
-    _platform.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
+    _host.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
 }
 
 void CNameCleaner::RunSingleFiller(const std::string& prefix) {
@@ -108,7 +112,12 @@ void CNameCleaner::RunSingleFiller(const std::string& prefix) {
   uint32_t exitCode = 0;
   if (!_platform.System().RunAndWait(
           program, {prefix, std::to_string(_singles), std::to_string(first)}, exitCode))
-    _platform.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
+    _host.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
+}
+
+void CNameCleaner::ReportReaderFailure() {
+  if (_reader.IsChainTooLong())
+    _host.MessageBox("cluster chain > 80", "Blankwright", kMbOk);
 }
 
 void CNameCleaner::DeleteFillers(const std::string& prefix) {

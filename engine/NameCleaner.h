@@ -28,6 +28,8 @@ public:
   virtual bool Cancelled() = 0;
   /// Closes the system's low-disk-space notices (the cleaning job only).
   virtual void DismissNotices() {}
+  /// A message box owned by the job's window; returns an kId* result.
+  virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 };
 
 class CNameCleaner {
@@ -36,24 +38,24 @@ public:
   CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
 
   /// Reads the root directory of the volume, by its file-system type. False when there is
-  /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format"), or a root
-  /// that cannot be read.
+  /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format" through the
+  /// host), or a root that cannot be read.
   bool LoadRoot();
 
   /// Cleans the deleted entries of one folder: "X:\" for the root, else "X:\a\b". True when
   /// the folder's directory data was found and scanned. LoadRoot must have succeeded.
   bool CleanDirectoryNames(const std::string& folder);
 
-  /// Filler files made in the folder cleaned last, per kind.
+  /// One-entry filler files made in the folder cleaned last.
   uint32_t GetSingleCount() const { return _singles; }
-  uint32_t GetPairCount() const { return _pairs; }
-  uint32_t GetTripleCount() const { return _triples; }
 
 private:
   void FillRun(const std::string& prefix, uint32_t length);
   void MakeFiller(const std::string& path);
   void RunSingleFiller(const std::string& prefix);
   void DeleteFillers(const std::string& prefix);
+  /// Tells the user of a folder chain too long to read, the one reader failure shown.
+  void ReportReaderFailure();
 
   IPlatform& _platform;
   CVolumeInfo& _volume;

@@ -79,6 +79,9 @@ class CHost final : public INameCleaningHost {
 public:
   void Pump() override {}
   bool Cancelled() override { return false; }
+  int MessageBox(const std::string&, const std::string&, uint32_t style) override {
+    return DefaultMessageBoxAnswer(style);
+  }
 };
 
 // Each volume stays in one memory drive for the whole run: an input is laid over it and taken

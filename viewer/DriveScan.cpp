@@ -178,7 +178,7 @@ void CDriveScan::FinishScan(ScanOutcome& outcome, std::optional<uint64_t> readTo
     SetText(StatisticText::DeletedClusters, _hits);
     _view.RefreshTexts();
   }
-  _view.SetScanning(false);
+  SetScanning(false);
   if (_cancelled) {
     outcome = _readFailed ? ScanOutcome::ReadFailed : ScanOutcome::Cancelled;
     return;
@@ -187,7 +187,12 @@ void CDriveScan::FinishScan(ScanOutcome& outcome, std::optional<uint64_t> readTo
       MakeScanReport(_hits, _volume.GetBytesPerCluster(), _volume.GetFreeBytes(), _windowsDrive));
 }
 
-void CDriveScan::CancelScan() {
+void CDriveScan::SetScanning(bool scanning) {
+  _running = scanning;
+  _view.SetScanning(scanning);
+}
+
+void CDriveScan::OnCancel() {
   if (Message("Are you sure you want to stop scanning?", "Abort", kMbYesNo | kMbIconQuestion) ==
       kIdYes)
     _cancelled = true;

@@ -5,6 +5,7 @@
 // through the view between small units of work, which is where Cancel Scan reaches it.
 #pragma once
 
+#include "engine/JobControl.h"
 #include "engine/volume/VolumeInfo.h"
 #include "viewer/ViewerView.h"
 
@@ -49,7 +50,7 @@ enum class ShowRequest { ListSelection, DisplayMode };
 /// True when every byte is 0x00, 0xFF or 0xF6.
 bool IsBlankCluster(const uint8_t* data, size_t size);
 
-class CDriveScan {
+class CDriveScan final : public IJobControl {
 public:
   CDriveScan(IPlatform& platform, IViewerView& view);
   ~CDriveScan();
@@ -82,10 +83,11 @@ public:
 
   /// Cancel Scan: asks "Are you sure you want to stop scanning?"; Yes stops the scan at its
   /// next poll.
-  void CancelScan();
-
+  void OnCancel() override;
   /// Stops the scan at its next poll without asking.
-  void StopScan() { _cancelled = true; }
+  void OnClose() override { _cancelled = true; }
+  /// True from the start of a FAT or NTFS walk to its end.
+  bool IsRunning() const override { return _running; }
 
   /// Shows cluster number entry (decimal text, as the cluster list holds it) in the data
   /// display in the view's mode; an empty entry shows nothing. False when it was not shown.
@@ -97,16 +99,12 @@ public:
   uint64_t GetHitCount() const { return _hits; }
   /// True once Cancel Scan (or a cluster that could not be read) stopped the scan.
   bool IsCancelled() const { return _cancelled; }
-  /// True when the drive holds the Windows folder (the report then carries the swap-file note).
-  bool IsWindowsDrive() const { return _windowsDrive; }
-  /// The volume record of the last Begin scan.
-  const CVolumeInfo& GetVolume() const { return _volume; }
   /// After an Incomplete scan: what could not be read, as one line.
   const std::string& GetFailureDetail() const { return _failureDetail; }
-  /// The cluster read last (GetVolume().GetBytesPerCluster() bytes of it are meaningful).
-  const uint8_t* GetClusterBuffer() const { return _clusterBuffer.data(); }
 
 private:
+  /// Tells the view, and keeps the state for IsRunning.
+  void SetScanning(bool scanning);
   void RecordHit(uint64_t cluster);
   void SetText(StatisticText which, uint64_t value);
   void FinishScan(ScanOutcome& outcome, std::optional<uint64_t> readTo);
@@ -125,6 +123,7 @@ private:
   uint64_t _firstCluster = 2;
   bool _opened = false;
   bool _cancelled = false;
+  bool _running = false;
   bool _readFailed = false; // the cancel flag was set by a cluster that could not be read
   bool _windowsDrive = false;
   uint64_t _hits = 0;

@@ -70,12 +70,12 @@ bool CDriveScan::WalkFatChunk(const uint8_t* chunk, uint64_t chunkByte, uint32_t
 ScanOutcome CDriveScan::RunFatScan() {
   if (!_opened || !_volume.IsFat())
     return ScanOutcome::NotRun;
-  _view.SetScanning(true);
+  SetScanning(true);
   std::vector<uint8_t> fat;
   if (!TryResize(fat, kFatChunkBytes)) {
     _failureDetail = "out of memory";
     Message("Drive reading error.", kViewerTitle, kMbOk | kMbIconWarning);
-    _view.SetScanning(false);
+    SetScanning(false);
     return ScanOutcome::NotRun;
   }
   _hits = 0;

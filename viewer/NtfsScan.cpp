@@ -58,7 +58,7 @@ ScanOutcome CDriveScan::RunNtfsScan() {
   if (!bitmap.FindEntryPoint())
     return ScanOutcome::NotRun;
 
-  _view.SetScanning(true);
+  SetScanning(true);
   std::unique_ptr<IVolumeBitmapHandle> handle = bitmap.OpenVolume(_letter);
   CNtfsBitmapFile ownReader(_volume);
   IVolumeBitmapHandle* source = handle.get();

@@ -34,6 +34,14 @@ void CZapJob::DestroyFile(const FindData& data, bool overwrite) {
     SetBar(100);
 }
 
+CZapJob::PassEnd CZapJob::NotOverwritten(IFile& file) {
+  file.Close();
+  ShowMessage(Fill("File %s could not be overwritten.  Canceling operation.", _current.Shown),
+              "File Error", kMbOk | kMbIconError);
+  Cancel();
+  return PassEnd::NotOverwritten;
+}
+
 CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t size,
                                         uint64_t paddedSize, uint32_t& writes) {
   SetPass(PassText(pass, passes));
@@ -48,8 +56,10 @@ CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t
     Cancel();
     return PassEnd::Stopped;
   }
+  // A pass that did not start at the file's first byte would leave its start as it was.
   uint64_t position = 0;
-  file->Seek(0, SeekOrigin::Begin, position);
+  if (!file->Seek(0, SeekOrigin::Begin, position) || position != 0)
+    return NotOverwritten(*file);
   const uint8_t* bytes = _buffers.ForPass(pass);
   uint64_t offset = 0;
   while (offset < paddedSize) {
@@ -63,17 +73,14 @@ CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t
     if (written < chunk) {
       // A full disk refuses the padding past the file's end (NTFS the whole write with it).
       // The file's own bytes fit in its own clusters: write those alone; the rest of the
-      // padding cannot fit either.
+      // padding cannot fit either. Only a retry that reached every one of them counts.
       const uint64_t ownEnd = std::min<uint64_t>(size, offset + chunk);
-      uint32_t again = 0;
-      if (offset + written < ownEnd &&
-          (!file->Seek(static_cast<int64_t>(offset), SeekOrigin::Begin, position) ||
-           !file->Write(bytes, static_cast<uint32_t>(ownEnd - offset), again))) {
-        file->Close();
-        ShowMessage(Fill("File %s could not be overwritten.  Canceling operation.", _current.Shown),
-                    "File Error", kMbOk | kMbIconError);
-        Cancel();
-        return PassEnd::NotOverwritten;
+      if (offset + written < ownEnd) {
+        const uint32_t own = static_cast<uint32_t>(ownEnd - offset);
+        uint32_t again = 0;
+        if (!file->Seek(static_cast<int64_t>(offset), SeekOrigin::Begin, position) ||
+            position != offset || !file->Write(bytes, own, again) || again < own)
+          return NotOverwritten(*file);
       }
       break;
     }

@@ -46,13 +46,19 @@ void CZapJob::SetNameCleaning(IFolderNameCleaning* cleaning) {
 }
 
 void CZapJob::Run() {
+  _running = true;
+  RunSelections();
+  _running = false;
+  _view.Close();
+}
+
+void CZapJob::RunSelections() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   if (!_buffers.Allocate(kZapWriteSize)) {
     _buffers.Free();
     ShowMessage("Insufficient memory to continue.  Close some windows to free up memory.",
                 "Memory Error", kMbOk | kMbIconError);
     Cancel();
-    _view.Close();
     return;
   }
   _pathWidth = _view.PathWidth();
@@ -73,7 +79,6 @@ void CZapJob::Run() {
   _buffers.Free();
   if (!_cancelled && _nameCleaning)
     CleanParentFolderNames();
-  _view.Close();
 }
 
 void CZapJob::HandleSelection(const std::string& selection) {
@@ -314,17 +319,23 @@ void CZapJob::Pump() {
   _view.PumpMessage();
 }
 
+int CZapJob::MessageBox(const std::string& text, const std::string& caption, uint32_t style) {
+  int answer = ShowMessage(text, caption, style);
+  RestartAnimation();
+  return answer;
+}
+
 void CZapJob::SetCurrent(const std::string& accessPath) {
   _current.Access = accessPath;
   _current.Shown = ToLowerPath(accessPath);
 }
 
 void CZapJob::ShowCurrentPath() {
-  _displayPath = _current.Shown;
-  if (_displayPath.size() > kShortenAbove)
-    _displayPath = ShortenPath(_displayPath, _pathWidth,
-                               [this](const std::string& t) { return _view.MeasurePathText(t); });
-  _view.SetPathText(_displayPath);
+  std::string shown = _current.Shown;
+  if (shown.size() > kShortenAbove)
+    shown = ShortenPath(shown, _pathWidth,
+                        [this](const std::string& t) { return _view.MeasurePathText(t); });
+  _view.SetPathText(shown);
 }
 
 void CZapJob::SetBar(int percent) {
@@ -332,7 +343,6 @@ void CZapJob::SetBar(int percent) {
 }
 
 void CZapJob::SetPass(const std::string& text) {
-  _passText = text;
   _view.SetPassText(text);
 }
 

@@ -15,6 +15,7 @@
 // destroy a file nobody selected; the path as given always reaches the selected one.
 #pragma once
 
+#include "engine/JobControl.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/volume/VolumeInfo.h"
@@ -42,7 +43,7 @@ constexpr size_t kZapMaxPath = 255;
 /// The longest folder path: "\*.*" is appended to it in a 257-byte buffer.
 constexpr size_t kZapMaxFolderPath = 252;
 
-class CZapJob final : public INameCleaningHost {
+class CZapJob final : public IJobControl, public INameCleaningHost {
 public:
   /// selections in list order: drive roots ("c:\"), folders, files or network paths.
   CZapJob(IPlatform& platform, const CSettings& settings, IZapView& view,
@@ -57,22 +58,17 @@ public:
   /// Runs the whole job and closes the view at its end.
   void Run();
 
-  /// The Cancel button and Enter: asks "Are you sure you want to stop zapping the selected
-  /// files?".
-  void OnCancel();
-  /// Closing the dialog: stops the job without asking.
-  void OnClose();
+  /// Asks "Are you sure you want to stop zapping the selected files?".
+  void OnCancel() override;
+  void OnClose() override;
+  bool IsRunning() const override { return _running; }
 
   bool IsCancelled() const { return _cancelled; }
-  uint32_t GetRoundingUnit() const { return _roundingUnit; }
-  bool GetSeveralItems() const { return _severalItems; }
-  bool GetNameCleaning() const { return _nameCleaning; }
-  const std::string& GetDisplayPath() const { return _displayPath; }
-  const std::string& GetPassText() const { return _passText; }
 
-  // INameCleaningHost: the name cleaning pumps and polls through the job.
+  // INameCleaningHost: the name cleaning pumps, polls and asks through the job.
   void Pump() override;
   bool Cancelled() override { return _cancelled; }
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
 
 private:
   /// One item: its path as given (for file operations) and lower-cased (for the user).
@@ -82,6 +78,7 @@ private:
   };
   enum class Existence { Found, Vanished, Cancelled };
 
+  void RunSelections();
   void HandleSelection(const std::string& selection);
   Existence TestExistence(const std::string& pattern, FindData& data);
   bool ReadDriveFormat();
@@ -102,6 +99,8 @@ private:
   void DestroyFile(const FindData& data, bool overwrite);
   PassEnd OverwritePass(uint32_t pass, uint32_t passes, uint64_t size, uint64_t paddedSize,
                         uint32_t& writes);
+  /// Closes file, reports it not overwritten and stops the job; the file is kept.
+  PassEnd NotOverwritten(IFile& file);
 
   // Shared helpers.
   void SetCurrent(const std::string& accessPath);
@@ -123,11 +122,9 @@ private:
   uint16_t _osFamily = 0;
 
   // The job's state, as its dialog holds it.
-  Item _current;            ///< the item being handled
-  std::string _displayPath; ///< the "Zapping:" line
-  std::string _passText;    ///< the line under it
-  int _pathWidth = 0;       ///< the path line's width, for shortening
-  CPassBuffers _buffers;    ///< 0x00 and 0xFF, kZapWriteSize each
+  Item _current;         ///< the item being handled
+  int _pathWidth = 0;    ///< the path line's width, for shortening
+  CPassBuffers _buffers; ///< 0x00 and 0xFF, kZapWriteSize each
   uint32_t _roundingUnit = 0;
   bool _nameCleaning = false;
   bool _formatNeeded = false;
@@ -136,6 +133,7 @@ private:
   bool _severalItems = false;
   std::array<bool, kZapPromptKindCount> _yesToAll{};
   bool _cancelled = false;
+  bool _running = false;
   bool _animationStarted = false;
   float _progressStep = 0;
   float _progressValue = 0;

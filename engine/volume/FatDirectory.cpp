@@ -102,6 +102,7 @@ uint32_t FindDirectoryEntry(const uint8_t* data, size_t length, const std::strin
 
 bool CFatDirectoryReader::Fail(std::string reason) {
   _failure = std::move(reason);
+  _chainTooLong = false;
   return false;
 }
 
@@ -188,8 +189,9 @@ bool CFatDirectoryReader::ReadClusterChain(uint32_t firstCluster, std::vector<ui
     if (IsEndOfChain(value))
       break;
     if (chain.size() >= kMaxDirectoryChain) {
-      _volume.Platform().MessageBox("cluster chain > 80", "Blankwright", kMbOk);
-      return Fail("cluster chain > 80");
+      Fail("cluster chain > 80");
+      _chainTooLong = true;
+      return false;
     }
     if (_volume.GetFileSystemType() == FileSystemType::Fat32)
       value &= 0x0FFFFFFF;

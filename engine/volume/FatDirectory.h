@@ -30,8 +30,8 @@ public:
   bool IsEndOfChain(uint32_t value) const;
 
   /// Follows the chain from firstCluster and reads its clusters into data. A chain of more than
-  /// 80 clusters shows "cluster chain > 80" and fails; a chain that leaves the volume, loops or
-  /// cannot be read fails with a reason. chain, when given, receives the cluster numbers.
+  /// 80 clusters fails with "cluster chain > 80" (IsChainTooLong); a chain that leaves the volume,
+  /// loops or cannot be read fails with a reason. chain, when given, receives the cluster numbers.
   bool ReadClusterChain(uint32_t firstCluster, std::vector<uint8_t>& data,
                         std::vector<uint32_t>* chain = nullptr);
 
@@ -43,6 +43,9 @@ public:
                        std::vector<uint8_t>& data);
 
   const std::string& GetFailureReason() const { return _failure; }
+  /// True when the last failure was a chain longer than kMaxDirectoryChain clusters, the one
+  /// failure the user is told of ("cluster chain > 80"); the others skip the folder quietly.
+  bool IsChainTooLong() const { return _chainTooLong; }
 
 private:
   bool Fail(std::string reason);
@@ -53,6 +56,7 @@ private:
   uint64_t _cachedSector = ~uint64_t{0};
   uint32_t _cachedCount = 0;
   std::string _failure;
+  bool _chainTooLong = false;
 };
 
 /// The first cluster of the subfolder called name (long or 8.3 name, any letter case) in the

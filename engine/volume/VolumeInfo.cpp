@@ -261,10 +261,6 @@ uint32_t CVolumeInfo::GetRootDirectoryCluster() const {
   return _type == FileSystemType::Fat32 ? Get32(_fatBoot + 44) : 0;
 }
 
-uint64_t CVolumeInfo::GetTotalSectors() const {
-  return _totalSectors;
-}
-
 uint32_t CVolumeInfo::GetClusterCount() const {
   if (!IsFat())
     return 0;

@@ -46,8 +46,6 @@ public:
   FileSystemType GetFileSystemType() const { return _type; }
   bool IsFat() const;
   uint16_t GetOsFamily() const { return _osFamily; }
-  /// Lets a caller that already knows the family (the viewer's own copy of this layer) set it.
-  void SetOsFamily(uint16_t family) { _osFamily = family; }
 
   uint32_t GetBytesPerSector() const;
   uint32_t GetSectorsPerCluster() const;
@@ -59,8 +57,6 @@ public:
   uint32_t GetSectorsPerFat() const;
   uint32_t GetRootDirectoryCluster() const;
   uint32_t GetFirstDataSector() const { return _firstDataSector; }
-  /// The 16-bit total when it is nonzero, else the 32-bit one (FAT); the 64-bit one (NTFS).
-  uint64_t GetTotalSectors() const;
 
   /// FAT: (total sectors - first data sector) / sectors per cluster; 0 on NTFS.
   uint32_t GetClusterCount() const;
@@ -83,8 +79,6 @@ public:
 
   /// Why the last Open or Detect failed, as one line.
   const std::string& GetFailureReason() const { return _failure; }
-
-  IPlatform& Platform() { return _platform; }
 
 private:
   bool Fail(std::string reason);

@@ -139,6 +139,32 @@ TEST_F(CleaningJobTest, CancelDuringTheTempFolderEndsWithoutReportOrDrive) {
   EXPECT_EQ(view.Boxes[0].Caption, "Abort");
 }
 
+TEST_F(CleaningJobTest, ViewIsFirstTouchedByRunAndEnterCancelsOnlyWhileRunning) {
+  AddDrive('C');
+  auto job = MakeJob(JobMode::Shutdown, "C:");
+  EXPECT_EQ(view.DriveList, "");
+  EXPECT_TRUE(view.ProgressHistory.empty());
+  EXPECT_FALSE(view.ShutdownIcon);
+  EXPECT_FALSE(job->OnEnter()) << "not running yet: Enter is the dialog's";
+  EXPECT_TRUE(view.Boxes.empty());
+
+  bool taken = false;
+  view.OnPump = [&] {
+    if (!taken)
+      taken = job->OnEnter();
+  };
+  view.Answers = {kIdYes};
+  job->Run();
+  EXPECT_EQ(view.DriveList, "C:");
+  EXPECT_TRUE(view.ShutdownIcon);
+  EXPECT_TRUE(taken);
+  ASSERT_EQ(view.Boxes.size(), 1u);
+  EXPECT_EQ(view.Boxes[0].Text, "Are you sure you want to quit cleaning?");
+  EXPECT_EQ(job->GetDriveStatus(), DriveStatus::Aborted);
+  EXPECT_FALSE(job->IsRunning());
+  EXPECT_FALSE(job->OnEnter());
+}
+
 TEST_F(CleaningJobTest, CancelOnTheSecondOfThreeDrives) {
   AddDrive('C');
   AddDrive('D');
@@ -173,6 +199,17 @@ TEST_F(CleaningJobTest, NtFixedDriveWith512ByteClustersSkipsSlackOnly) {
   // The two notices, the final fill's one wait, and the names notices.
   EXPECT_EQ(platform.SystemFake.SleptMilliseconds, 1500u + 1500 + 2000 + 2000 + 2000);
   EXPECT_EQ(job.GetCleanedList(), "C:, ");
+}
+
+TEST_F(CleaningJobTest, ReadOnlyFixedDriveIsNotReportedCleaned) {
+  AddDrive('C');
+  AddDrive('D');
+  platform.FilesFake.Volume('C')->WriteProtected = true;
+  auto job = MakeJob(JobMode::Scheduled, "C:, D:");
+  job->Run();
+  EXPECT_EQ(job->GetCleanedList(), "D:, ");
+  EXPECT_EQ(job->GetNotCleanedList(), "C:, ");
+  EXPECT_EQ(view.Report, "partial");
 }
 
 TEST_F(CleaningJobTest, SwapDriveIsNotWipedAtShutdownOn9x) {

@@ -97,6 +97,25 @@ TEST_F(FolderEmptyingTest, RecycleBinOfFixedDrivesOnly) {
   EXPECT_TRUE(files.Exists("A:\\RECYCLED\\keep.txt"));
 }
 
+TEST_F(FolderEmptyingTest, LostWayBackStopsTheWalk) {
+  // Once the walk is inside "a", its parent can no longer be entered. The walk must not go on
+  // deleting the parent's names inside "a", where "desktop.ini" is the folder's hidden look.
+  auto& files = platform.FilesFake;
+  files.AddFile("C:\\windows\\temp\\a\\desktop.ini", "[.ShellClassInfo]", kFileAttributeHidden);
+  files.AddFile("C:\\windows\\temp\\desktop.ini", "not hidden");
+  files.OnFindStep = [&](const memory::FindStep& step) {
+    std::string here;
+    if (step.First && files.GetCurrentDirectory(here) && here.size() > 2 &&
+        here.compare(here.size() - 2, 2, "\\a") == 0)
+      files.BlockEntering("C:\\windows\\temp");
+  };
+  CCleaningJob job = MakeJob();
+  job.EmptyTempFolder();
+  files.OnFindStep = nullptr;
+  EXPECT_EQ(files.Text("C:\\windows\\temp\\a\\desktop.ini"), "[.ShellClassInfo]");
+  EXPECT_TRUE(files.Exists("C:\\windows\\temp\\desktop.ini")) << "the walk stopped";
+}
+
 TEST_F(FolderEmptyingTest, CancelStopsTheWalk) {
   for (int i = 0; i < 5; ++i)
     platform.FilesFake.AddFile("C:\\windows\\temp\\f" + std::to_string(i), "x");

@@ -90,6 +90,81 @@ TEST_F(FreeSpaceWipeTest, ShortWritesEndEachFile) {
   EXPECT_FALSE(AnyWipeFileLeft());
 }
 
+TEST_F(FreeSpaceWipeTest, BulkFilesEndAtTheFirstShortOneWhateverWasMeasured) {
+  // An overstated or failed (all ones) free-space figure must not make a bulk file per
+  // claimed gigabyte once the drive is full.
+  for (uint64_t claimed : {5 * kGiB, ~uint64_t{0}}) {
+    SCOPED_TRACE(claimed);
+    Use(10 * kMiB);
+    platform->DrivesFake.Drives['C'].FreeBytes = claimed;
+    job->WipeFreeSpace('C');
+    EXPECT_EQ(Created(),
+              (std::vector<std::string>{"C:\\BlankwrightTMP1.gf", "C:\\BlankwrightTMP2.gf",
+                                        "C:\\BlankwrightTMP3.gf"}));
+    EXPECT_FALSE(AnyWipeFileLeft());
+  }
+
+  // The write that came up short is followed by a pump, so a close sent then stops the wipe
+  // before another file is made.
+  Use(10 * kMiB);
+  platform->DrivesFake.Drives['C'].FreeBytes = 5 * kGiB;
+  bool full = false;
+  platform->FilesFake.OnWrite = [&](const WriteRecord& w) { full |= w.Written < w.Size; };
+  view.OnPump = [&] {
+    if (full)
+      job->OnClose();
+  };
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(Created(), std::vector<std::string>{"C:\\BlankwrightTMP1.gf"});
+  EXPECT_FALSE(AnyWipeFileLeft());
+}
+
+TEST_F(FreeSpaceWipeTest, UnwritableDriveIsReportedNotCleaned) {
+  struct Case {
+    const char* Name;
+    JobMode Mode;
+    DriveStatus Status;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {"read-only volume", JobMode::Interactive, DriveStatus::WriteProtected,
+       "Drive C: is write protected.  Remove the protection to continue."},
+      {"root refuses new files", JobMode::Interactive, DriveStatus::NotAccessible,
+       "Drive C: could not be accessed."},
+      {"read-only volume, nobody to ask", JobMode::Scheduled, DriveStatus::WriteProtected, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    platform = std::make_unique<memory::CMemoryPlatform>();
+    platform->FilesFake.AddVolume('C', 3 * kMiB, 4096);
+    platform->DrivesFake.Drives['C'].Type = DriveType::Fixed;
+    if (c.Status == DriveStatus::WriteProtected)
+      platform->FilesFake.Volume('C')->WriteProtected = true;
+    else
+      platform->FilesFake.DenyAccess("C:\\BlankwrightTMP1.gf");
+    view = test::CRecordingCleaningView();
+    job = std::make_unique<CCleaningJob>(*platform, settings, view, marker, c.Mode, "C:");
+    job->SetClusterSize(4096);
+    job->WipeFreeSpace('C');
+    EXPECT_EQ(job->GetDriveStatus(), c.Status);
+    if (*c.Text) {
+      ASSERT_EQ(view.Boxes.size(), 1u);
+      EXPECT_EQ(view.Boxes[0].Text, c.Text);
+      EXPECT_EQ(view.Boxes[0].Caption, "Drive Error");
+    } else {
+      EXPECT_TRUE(view.Boxes.empty());
+    }
+  }
+
+  // A write refused other than for a full disk, half way through.
+  Use(3 * kMiB);
+  platform->FilesFake.OnWrite = [&](const WriteRecord&) {
+    platform->FilesFake.Volume('C')->Ready = false;
+  };
+  job->WipeFreeSpace('C');
+  EXPECT_EQ(job->GetDriveStatus(), DriveStatus::NotAccessible);
+}
+
 TEST_F(FreeSpaceWipeTest, FinalFillTakesTheLastClusters) {
   // A budget that is not a whole number of write units leaves clusters for the final file.
   Use(3 * kMiB + 3 * 4096);

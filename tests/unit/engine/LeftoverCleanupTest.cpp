@@ -42,7 +42,7 @@ TEST_F(LeftoverCleanupTest, RemovesFillersAndWipeFilesOfAnInterruptedJob) {
   files.AddFile("C:\\BlankwrightTMP2.gf", 4096, 0xFF);
   files.AddFile("C:\\BlankwrightTMPnotes.gf", "not ours");
   SaveCurrentFolder(platform, "C:\\docs");
-  CleanUpLeftovers(platform, settings);
+  CleanUpLeftovers(platform, settings, platform.MessageBoxes);
   EXPECT_FALSE(files.Exists("C:\\docs\\1Blankwr.~BW"));
   EXPECT_FALSE(files.Exists("C:\\docs\\2BlankwrightBlankwr.~BW"));
   EXPECT_TRUE(files.Exists("C:\\docs\\mine.~BW"));
@@ -55,7 +55,7 @@ TEST_F(LeftoverCleanupTest, RemovesFillersAndWipeFilesOfAnInterruptedJob) {
 TEST_F(LeftoverCleanupTest, UnreachableDriveAsksAndStillClearsTheRecord) {
   SaveCurrentFolder(platform, "Q:\\");
   platform.MessageBoxes.Answers = {kIdRetry, kIdCancel};
-  CleanUpLeftovers(platform, settings);
+  CleanUpLeftovers(platform, settings, platform.MessageBoxes);
   ASSERT_EQ(platform.MessageBoxes.Boxes.size(), 2u);
   EXPECT_EQ(platform.MessageBoxes.Boxes[0].Text, "Drive Q: could not be accessed.");
   EXPECT_EQ(platform.MessageBoxes.Boxes[0].Caption, "Drive Error");
@@ -70,7 +70,7 @@ TEST_F(LeftoverCleanupTest, SwapDriveBootFilesAreRemovedInOrder) {
   files.AddFile("C:\\BlankwrightTMP1.~bw", "1");
   files.AddFile("C:\\BlankwrightTMP3.~bw", "3"); // after a gap: stays
   settings.SwapFilePath = "c:\\windows\\win386.swp";
-  CleanUpLeftovers(platform, settings);
+  CleanUpLeftovers(platform, settings, platform.MessageBoxes);
   EXPECT_FALSE(files.Exists("C:\\swpbtmgr.pif"));
   EXPECT_FALSE(files.Exists("C:\\swpclnr.exe"));
   EXPECT_FALSE(files.Exists("C:\\BlankwrightTMP1.~bw"));

@@ -68,6 +68,7 @@ CDirectoryWriter Subfolder(CFatImage& image, uint32_t cluster, uint32_t parent) 
 
 class CTestHost final : public INameCleaningHost {
 public:
+  explicit CTestHost(IMessageBox& boxes) : _boxes(boxes) {}
   void Pump() override {
     ++Pumps;
     if (CancelAtPump && Pumps >= CancelAtPump)
@@ -75,10 +76,17 @@ public:
   }
   bool Cancelled() override { return Cancel; }
   void DismissNotices() override { ++Dismissals; }
+  /// The job's or zap's own box, recorded with the platform's scripted ones.
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
+    return _boxes.Show(text, caption, style);
+  }
   int Pumps = 0;
   int CancelAtPump = 0;
   bool Cancel = false;
   int Dismissals = 0;
+
+private:
+  IMessageBox& _boxes;
 };
 
 class NameCleanerTest : public ::testing::Test {
@@ -122,7 +130,7 @@ protected:
   CFatImage image;
   CMemoryPlatform platform;
   CVolumeInfo volume{platform};
-  CTestHost host;
+  CTestHost host{platform.MessageBoxes};
 };
 
 TEST(FillerNamesTest, NamesKeepTheirLengthAndTheLeftoverPattern) {
@@ -299,6 +307,7 @@ TEST_F(NameCleanerTest, FoldersOverEightyClustersAreSkipped) {
   EXPECT_FALSE(cleaner.CleanDirectoryNames("C:\\EIGHTY1"));
   EXPECT_EQ(Made().size(), 1u) << "nothing made in the skipped folder";
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"cluster chain > 80"}));
+  EXPECT_EQ(platform.MessageBoxes.Boxes[0].Style, kMbOk);
 
   EXPECT_FALSE(cleaner.CleanDirectoryNames("C:\\MISSING"));
   EXPECT_EQ(Boxes().size(), 1u) << "a missing folder is skipped silently";
@@ -445,6 +454,31 @@ TEST_F(NameWalkTest, FoldersAfterTheirSubfoldersWithCurrentDriveAndProgress) {
     EXPECT_EQ(tail, (std::vector<int>{33, 66, 100, 100}));
     EXPECT_TRUE(platform.FilesFake.Names("C:\\C").empty());
   }
+}
+
+TEST_F(NameWalkTest, UnhandledVolumeKeepsRawAccessForTheNextDrive) {
+  // B: answers sector 0 with a boot sector no reader here takes (exFAT): that tells nothing
+  // about the user's rights, so C: after it still gets its names cleaned.
+  platform.FilesFake.AddVolume('B', 4 * kMiB, 4096);
+  platform.DrivesFake.Drives['B'].Type = DriveType::Fixed;
+  std::vector<uint8_t> exfat(512, 0);
+  std::memcpy(exfat.data() + 3, "EXFAT   ", 8);
+  platform.DrivesFake.Drives['B'].Image = exfat;
+  CCleaningJob job(platform, settings, view, marker, JobMode::Interactive, "B:, C:");
+  job.SetPhases({false, true});
+  job.Run();
+  EXPECT_EQ(std::find(view.Processes.begin(), view.Processes.end(),
+                      "No local-machine administrator rights detected."),
+            view.Processes.end());
+  EXPECT_NE(std::find(view.Processes.begin(), view.Processes.end(),
+                      "Cleaning folder and file names on Drive C:"),
+            view.Processes.end());
+  std::vector<std::string> made = Made();
+  EXPECT_NE(std::find(made.begin(), made.end(), "C:\\A\\B\\1Blankwr.~BW"), made.end());
+  // B:'s format is told through the job's own dialog, never a box of the platform's own.
+  ASSERT_EQ(view.Boxes.size(), 1u);
+  EXPECT_EQ(view.Boxes[0].Text, "Illegal drive format");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(NameWalkTest, NtfsDriveGetsNoNameCleaningAndNoMessage) {

@@ -230,9 +230,9 @@ TEST_F(DriveScanTest, ShowClusterInEachModeAndItsReadFailures) {
 TEST_F(DriveScanTest, CancelScanAsksFirst) {
   CDriveScan scan(platform, view);
   view.Answers = {kIdNo, kIdYes};
-  scan.CancelScan();
+  scan.OnCancel();
   EXPECT_FALSE(scan.IsCancelled());
-  scan.CancelScan();
+  scan.OnCancel();
   EXPECT_TRUE(scan.IsCancelled());
   ASSERT_EQ(view.Boxes.size(), 2u);
   EXPECT_EQ(view.Boxes[0].Text, "Are you sure you want to stop scanning?");

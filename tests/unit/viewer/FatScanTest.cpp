@@ -179,7 +179,7 @@ TEST_F(FatScanTest, CancelKeepsTheListAndShowsNoReport) {
   CDriveScan scan(platform, view);
   view.OnPump = [&] {
     if (view.Pumps == 100)
-      scan.CancelScan();
+      scan.OnCancel();
   };
   view.Answers = {kIdYes};
   ASSERT_EQ(scan.BeginScan(), ScanKind::Fat);

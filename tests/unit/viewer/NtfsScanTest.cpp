@@ -206,7 +206,7 @@ TEST_F(NtfsScanTest, CorruptBitmapFileEndsTheScanCleanly) {
 
 TEST_F(NtfsScanTest, CancelIsPolledAtTheHundreds) {
   CDriveScan scan(platform, view);
-  view.OnPump = [&] { scan.StopScan(); };
+  view.OnPump = [&] { scan.OnClose(); };
   ASSERT_EQ(scan.BeginScan(), ScanKind::Ntfs);
   EXPECT_EQ(scan.RunNtfsScan(), ScanOutcome::Cancelled);
   EXPECT_EQ(view.Pumps, 1);

@@ -4,6 +4,7 @@
 #include "platform/memory/MemoryPlatform.h"
 #include "settings/Settings.h"
 #include "tests/unit/volume/FatImage.h"
+#include "tests/unit/zap/FaultyFilePlatform.h"
 #include "tests/unit/zap/RecordingZapView.h"
 
 #include <cstdio>
@@ -207,6 +208,45 @@ TEST_F(ZapJobTest, FileWhoseOwnBytesCannotBeWrittenIsKeptAndTheJobStops) {
   EXPECT_TRUE(Exists("C:\\a.bin")) << "kept for the user to zap again";
   EXPECT_EQ(platform.FilesFake.Text("C:\\b.txt"), "untouched");
   EXPECT_TRUE(job->IsCancelled());
+}
+
+TEST(ZapFaultTest, UncheckedSeekOrShortRetryKeepsTheFile) {
+  // A pass that cannot start at the first byte, or a retry of the file's own bytes on a full
+  // disk that reaches only part of them, leaves old data on the disk: the file must stay. The
+  // retry needs padding past the file's clusters: a second selection is padded to 32 KiB.
+  struct Case {
+    const char* Name;
+    bool FailSeek;
+    std::vector<std::string> Selections;
+  };
+  const Case cases[] = {
+      {"seek to the start fails", true, {"C:\\b.bin"}},
+      {"retry of the own bytes comes up short", false, {"C:\\a.txt", "C:\\b.bin"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    test::CFaultyFilePlatform platform;
+    platform.Inner.AddDrive('C', DriveType::Fixed, 64 * kMiB, 4096);
+    platform.Inner.FilesFake.AddFile("C:\\a.txt", "A");
+    ASSERT_TRUE(platform.Inner.FilesFake.AddFile("C:\\b.bin", 5000, 0x41));
+    if (c.FailSeek) {
+      platform.SeekAllowed = [](int64_t) { return false; };
+    } else {
+      platform.Inner.FilesFake.Volume('C')->FreeBytes = 0;
+      platform.Inner.FilesFake.Volume('C')->WholeWritesOnly = true;
+      platform.WriteLimit = [](uint32_t size) { return size == 5000 ? 1000u : size; };
+    }
+    CSettings settings;
+    settings.OverwriteCount = 1;
+    CRecordingZapView view;
+    CRecordingNameCleaning names;
+    CZapJob job(platform, settings, view, c.Selections);
+    job.SetNameCleaning(&names);
+    job.Run();
+    EXPECT_TRUE(platform.Inner.FilesFake.Exists("C:\\b.bin"));
+    ASSERT_EQ(view.Boxes.size(), 1u);
+    EXPECT_EQ(view.Boxes[0].Text, "File c:\\b.bin could not be overwritten.  Canceling operation.");
+    EXPECT_TRUE(job.IsCancelled());
+  }
 }
 
 TEST_F(ZapJobTest, EmptyAndCompressedFilesAreDeletedWithoutAPass) {
