@@ -27,6 +27,7 @@ public:
   IVolumeBitmap& VolumeBitmap() override { return Inner.VolumeBitmap(); }
   IRegistry& Registry() override { return Inner.Registry(); }
   IConsole& Console() override { return Inner.Console(); }
+  IWindowCommands& WindowCommands() override { return Inner.WindowCommands(); }
 
 protected:
   IMessageBox& NativeMessageBox() override { return Inner.MessageBoxes; }
