@@ -131,10 +131,10 @@ void CScheduleTabModel::SpinAmPm(int day) {
   Days[day].AmPmText = Days[day].AmPmText == "AM" ? "PM" : "AM";
 }
 
-bool CScheduleTabModel::CleanSelectedDrives(IPlatform& platform, CSettings& settings) {
+bool CScheduleTabModel::CleanSelectedDrives(IMessageBox& page, CSettings& settings) {
   if (Drives.CheckedCount() == 0) {
-    platform.MessageBox("No drives have been checked for cleaning.", "Selection Error",
-                        kMbOk | kMbIconInformation);
+    page.Show("No drives have been checked for cleaning.", "Selection Error",
+              kMbOk | kMbIconInformation);
     return false;
   }
   CleanNow = true;

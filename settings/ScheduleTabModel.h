@@ -14,6 +14,7 @@
 namespace bw {
 
 class CSettings;
+class IMessageBox;
 class IPlatform;
 struct ScheduleDay;
 
@@ -84,8 +85,9 @@ public:
 
   /// Clean Selected Drives: with a checked drive, sets CleanNow, saves the page into settings
   /// and returns true (the sheet then closes as on OK). Otherwise shows "No drives have been
-  /// checked for cleaning." and returns false with nothing changed.
-  bool CleanSelectedDrives(IPlatform& platform, CSettings& settings);
+  /// checked for cleaning." through page (the page's own box, so that the sheet is its owner)
+  /// and returns false with nothing changed.
+  bool CleanSelectedDrives(IMessageBox& page, CSettings& settings);
 
   /// The leading decimal number of an edit text (after blanks); 0 when there is none.
   static int LeadingNumber(const std::string& text);

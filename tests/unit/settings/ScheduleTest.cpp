@@ -178,7 +178,7 @@ TEST_F(ScheduleTabTest, SaveTakesTheSpinPositions) {
 TEST_F(ScheduleTabTest, CleanSelectedDrivesNeedsACheckedDrive) {
   page.Load(platform, settings);
   page.Drives.SetChecked('C', false);
-  EXPECT_FALSE(page.CleanSelectedDrives(platform, settings));
+  EXPECT_FALSE(page.CleanSelectedDrives(platform.MessageBoxes, settings));
   ASSERT_EQ(platform.MessageBoxes.Boxes.size(), 1u);
   EXPECT_EQ(platform.MessageBoxes.Boxes[0].Text, "No drives have been checked for cleaning.");
   EXPECT_EQ(platform.MessageBoxes.Boxes[0].Caption, "Selection Error");
@@ -188,7 +188,7 @@ TEST_F(ScheduleTabTest, CleanSelectedDrivesNeedsACheckedDrive) {
 
   page.Drives.SetChecked('C', true);
   page.SetScheduleEnabled(true);
-  EXPECT_TRUE(page.CleanSelectedDrives(platform, settings));
+  EXPECT_TRUE(page.CleanSelectedDrives(platform.MessageBoxes, settings));
   EXPECT_TRUE(page.CleanNow);
   EXPECT_EQ(settings.ScheduleEnabled, 1) << "the page was saved";
   EXPECT_EQ(platform.MessageBoxes.Boxes.size(), 1u);
