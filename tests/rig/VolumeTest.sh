@@ -38,8 +38,20 @@ guest() {
   exit 0
 }
 
+# The folder of 81 clusters met by a job: zapping a file in it asks the name cleaning to read
+# the folder, which must refuse it in a box the user sees.
+guest_zap_in_long_folder() {
+  local out=$1 mnt=$BW_UML_MOUNT
+  map_drive Y "$mnt" "$BW_UML_DEVICE" >/dev/null || exit 3
+  bw zap --yes-to-all "$mnt/EIGHTY1/F1.TXT" >"$out/zap81.out" 2>"$out/zap81.err"
+  exit 0
+}
+
 if [ "${1:-}" = --guest ]; then
   guest "$2" "$3"
+fi
+if [ "${1:-}" = --zap-in-long-folder ]; then
+  guest_zap_in_long_folder "$2"
 fi
 
 # ---------------------------------------------------------------------------------------------
@@ -222,8 +234,13 @@ check_image() {
       fail "$kind: the folder of exactly 80 clusters was not read"
     grep -q $'^Y:\\\\EIGHTY1\t-\tcluster chain > 80$' "$out/located-long" ||
       fail "$kind: the folder of 81 clusters was not refused"
-    grep -q 'cluster chain > 80' "$out/locate.err" ||
-      fail "$kind: the 81-cluster refusal was not shown"
+    # The reader only gives its reason; the job that met the folder shows it, on a copy.
+    cp -- "$image" "$image.81" &&
+      uml_run -o "$(mount_options "$kind")" "$image.81" -- bash "$here/VolumeTest.sh" \
+        --zap-in-long-folder "$out" || fail "$kind: the zap in the long folder did not run"
+    grep -q 'cluster chain > 80' "$out/zap81.err" ||
+      fail "$kind: the 81-cluster refusal was not shown: $(cat "$out/zap81.err")"
+    rm -f -- "$image.81"
   fi
 }
 
