@@ -275,12 +275,11 @@ void CCleaningJob::ShowPathDetail(const std::string& path) {
 }
 
 void CCleaningJob::SetBar(int percent) {
-  _view.SetProgress(std::clamp(percent, 0, 100));
+  _progress.Show(percent);
 }
 
 void CCleaningJob::AdvanceProgress() {
-  _progressValue += _progressStep;
-  SetBar(static_cast<int>(_progressValue));
+  _progress.Advance();
 }
 
 int CCleaningJob::AskMessage(const std::string& text, const std::string& caption, uint32_t style) {
@@ -301,33 +300,24 @@ void CCleaningJob::SaveCurrentFolder(const std::string& folder) {
 }
 
 bool CCleaningJob::MemoryError() {
-  AskMessage("Insufficient memory to continue.  Close some windows to free up memory.",
-             "Memory Error", kMbOk | kMbIconError);
+  AskMessage(kOutOfMemoryText, kOutOfMemoryCaption, kMbOk | kMbIconError);
   _driveStatus = DriveStatus::OutOfMemory;
   return false;
 }
 
-std::optional<std::string> CCleaningJob::FullPath(const std::string& name) {
-  std::string folder;
-  if (!_platform.Files().GetCurrentDirectory(folder) || folder.size() >= kCurrentDirectorySize)
+std::optional<std::string> CCleaningJob::FullPath(const CFolderListing& listing,
+                                                  const std::string& name) {
+  const std::string& folder = listing.Here();
+  if (folder.empty() || folder.size() >= kCurrentDirectorySize)
     return std::nullopt;
-  std::string path = folder.back() == '\\' ? folder + name : folder + "\\" + name;
+  std::string path = JoinPath(folder, name);
   if (path.size() >= kMaxPath)
     return std::nullopt;
   return path;
 }
 
-std::unique_ptr<IFindSearch> CCleaningJob::ListCurrentFolder(std::string& here, FindData& first) {
-  // A walk leaves each folder by the path it entered from, not by "..", which after a link or
-  // on an odd file system need not lead back.
-  IFileSystem& files = _platform.Files();
-  if (!files.GetCurrentDirectory(here))
-    return nullptr;
-  return files.FindFirstFile("*.*", first);
-}
-
 uint32_t CCleaningJob::PassCount() const {
-  return static_cast<uint32_t>(std::clamp(_settings.OverwriteCount, 0, 255));
+  return bw::PassCount(_settings.OverwriteCount);
 }
 
 } // namespace bw

@@ -8,7 +8,9 @@
 #pragma once
 
 #include "engine/CleaningView.h"
+#include "engine/FolderWalk.h"
 #include "engine/JobControl.h"
+#include "engine/JobProgress.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/WipeMarker.h"
@@ -114,10 +116,9 @@ private:
   void DismissDiskSpaceNotices();
   void SaveCurrentFolder(const std::string& folder);
   bool MemoryError();
-  /// The current directory joined with name, or nothing when it would exceed kMaxPath.
-  std::optional<std::string> FullPath(const std::string& name);
-  /// Starts listing the current folder and keeps its path in here, for the way back.
-  std::unique_ptr<IFindSearch> ListCurrentFolder(std::string& here, FindData& first);
+  /// The listed folder joined with name, or nothing when it would exceed kMaxPath.
+  static std::optional<std::string> FullPath(const CFolderListing& listing,
+                                             const std::string& name);
   uint32_t PassCount() const;
 
   // Folder emptying.
@@ -172,8 +173,7 @@ private:
   CVolumeInfo _volume;
   uint32_t _clusterSize = 32768;
   uint64_t _freeBytes = 0;
-  float _progressStep = 0;
-  float _progressValue = 0;
+  CJobProgress _progress{[this](int percent) { _view.SetProgress(percent); }};
   std::optional<FileTime> _quickDate; ///< 00:00:00 local of the drive's last cleaning
   std::string _currentPath;
   FindData _findRecord;

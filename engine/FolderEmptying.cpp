@@ -64,16 +64,12 @@ void CCleaningJob::EmptyRecycleBin(char letter) {
 
 bool CCleaningJob::DeleteWalk(int depth) {
   IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
-  if (!search)
+  CFolderListing listing(files, *this);
+  if (!listing.Open())
     return true;
-  do {
-    Pump();
-    if (Stopped())
-      break;
-    std::optional<std::string> path = FullPath(entry.Name);
+  while (listing.Next()) {
+    const FindData& entry = listing.Entry();
+    std::optional<std::string> path = FullPath(listing, entry.Name);
     if (!path)
       continue; // too long to name safely: left alone
     bool directory = entry.Attributes & kFileAttributeDirectory;
@@ -91,27 +87,18 @@ bool CCleaningJob::DeleteWalk(int depth) {
       ShowPathDetail(*path);
       files.SetFileAttributes(entry.Name, kFileAttributeNormal);
       files.DeleteFile(entry.Name);
-    } else if (entry.Name[0] != '.' && depth < kMaxWalkDepth &&
-               files.SetCurrentDirectory(entry.Name)) {
-      bool back = DeleteWalk(depth + 1);
+    } else if (entry.Name[0] != '.' && depth < kMaxWalkDepth) {
       // The deletes that follow use names relative to this folder: without the way back they
       // would land in whatever folder the walk is left in.
-      if (!back || !files.SetCurrentDirectory(here))
+      Descent descent = listing.Descend(entry.Name, [&] { return DeleteWalk(depth + 1); });
+      if (descent == Descent::Lost)
         return false;
-      if (Stopped())
-        break;
-      // Removed only when nothing but dot entries is left in it.
-      FindData inner;
-      bool keeps = false;
-      if (auto list = files.FindFirstFile(entry.Name + "\\*.*", inner)) {
-        do
-          keeps = inner.Name[0] != '.';
-        while (!keeps && list->FindNextFile(inner));
-      }
-      if (!keeps)
+      if (descent == Descent::NotEntered || Stopped())
+        continue;
+      if (HoldsOnlyDotEntries(files, entry.Name))
         files.RemoveDirectory(entry.Name);
     }
-  } while (!Stopped() && search->FindNextFile(entry));
+  }
   return true;
 }
 

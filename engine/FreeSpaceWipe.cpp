@@ -71,8 +71,7 @@ void CCleaningJob::WipeFreeSpace(char letter) {
       break;
     // Less than one unit free leaves no whole unit to count: the bar then jumps to the end.
     uint64_t units = _freeBytes / kWriteUnit;
-    _progressStep = units ? 100.0f / static_cast<float>(units) : 100.0f;
-    _progressValue = 0;
+    _progress.Start(units ? units : 1);
     SetBar(0);
     // A failed measurement (all ones) must not make the file numbers wrap; the first bulk file
     // that comes up short ends the bulk files whatever was measured.

@@ -8,6 +8,7 @@
 // filler program "BWSingle.exe" (engine/bwsingle), which makes names that take one entry.
 #pragma once
 
+#include "engine/FolderWalk.h"
 #include "engine/volume/FatDirectory.h"
 #include "engine/volume/VolumeInfo.h"
 
@@ -18,14 +19,9 @@ namespace bw {
 
 class IPlatform;
 
-/// What the job or zap running a name cleaning lends it.
-class INameCleaningHost {
+/// What the job or zap running a name cleaning lends it: its pump and poll, and these.
+class INameCleaningHost : public IJobPoll {
 public:
-  virtual ~INameCleaningHost() = default;
-  /// Handles one waiting message (the job's or dialog's pump).
-  virtual void Pump() = 0;
-  /// True once the user stopped the job.
-  virtual bool Cancelled() = 0;
   /// Closes the system's low-disk-space notices (the cleaning job only).
   virtual void DismissNotices() {}
   /// A message box owned by the job's window; returns an kId* result.

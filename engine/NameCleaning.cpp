@@ -26,8 +26,7 @@ void CCleaningJob::CleanDriveNames(char letter) {
     if (Stopped())
       return;
   }
-  _progressStep = _foldersCounted > 0 ? 100.0f / static_cast<float>(_foldersCounted) : 0.0f;
-  _progressValue = 0;
+  _progress.Start(static_cast<uint64_t>(_foldersCounted));
   SetBar(0);
 
   _currentPath = root;
@@ -41,59 +40,50 @@ void CCleaningJob::NameWalk(CNameCleaner& cleaner, int depth) {
   if (Stopped())
     return;
   IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
-  if (search) {
-    do {
-      Pump();
-      if (Stopped())
-        break;
-      if (!IsFolderToWalk(entry) || depth >= kMaxWalkDepth ||
-          !files.SetCurrentDirectory(entry.Name))
+  if (CFolderListing listing(files, *this); listing.Open()) {
+    while (listing.Next()) {
+      const FindData& entry = listing.Entry();
+      if (!IsFolderToWalk(entry) || depth >= kMaxWalkDepth)
         continue;
-      // The folders below first, so that each folder's own fillers come last.
-      NameWalk(cleaner, depth + 1);
-      std::string path;
-      if (!Stopped() && files.GetCurrentDirectory(path)) {
-        _currentPath = path;
-        ShowPathDetail(path);
-        SaveCurrentFolder(path);
-        cleaner.CleanDirectoryNames(path);
-        AdvanceProgress();
-      }
-      if (!files.SetCurrentDirectory(here)) {
+      Descent descent = listing.Descend(entry.Name, [&] {
+        // The folders below first, so that each folder's own fillers come last.
+        NameWalk(cleaner, depth + 1);
+        std::string path;
+        if (!Stopped() && files.GetCurrentDirectory(path)) {
+          _currentPath = path;
+          ShowPathDetail(path);
+          SaveCurrentFolder(path);
+          cleaner.CleanDirectoryNames(path);
+          AdvanceProgress();
+        }
+        return true;
+      });
+      if (descent == Descent::Lost) {
         _driveStatus = DriveStatus::NotAccessible; // lost the way back
         break;
       }
-    } while (!Stopped() && search->FindNextFile(entry));
-    search.reset();
+    }
   }
   DismissDiskSpaceNotices();
 }
 
 void CCleaningJob::CountFolders(int depth) {
-  IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
-  if (!search)
+  CFolderListing listing(_platform.Files(), *this);
+  if (!listing.Open())
     return;
-  do {
-    Pump();
-    if (Stopped())
-      break;
+  while (listing.Next()) {
+    const FindData& entry = listing.Entry();
     if (!IsFolderToWalk(entry))
       continue;
     ++_foldersCounted;
-    if (depth < kMaxWalkDepth && files.SetCurrentDirectory(entry.Name)) {
-      CountFolders(depth + 1);
-      if (!files.SetCurrentDirectory(here)) {
-        _driveStatus = DriveStatus::NotAccessible;
-        break;
-      }
+    if (depth < kMaxWalkDepth && listing.Descend(entry.Name, [&] {
+          CountFolders(depth + 1);
+          return true;
+        }) == Descent::Lost) {
+      _driveStatus = DriveStatus::NotAccessible;
+      break;
     }
-  } while (!Stopped() && search->FindNextFile(entry));
+  }
 }
 
 } // namespace bw

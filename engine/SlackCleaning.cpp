@@ -67,8 +67,7 @@ void CCleaningJob::CleanSlack(char letter) {
                             : "Cleaning slack space on Drive %c: %u overwrites",
                 letter, passes);
   SetProcess(text);
-  _progressStep = _filesToClean > 0 ? 100.0f / static_cast<float>(_filesToClean) : 0.0f;
-  _progressValue = 0;
+  _progress.Start(static_cast<uint64_t>(_filesToClean));
   _slackMode = 1;
   _currentPath = ToLower(root);
   SetDetail(_currentPath);
@@ -89,16 +88,10 @@ void CCleaningJob::CleanSlack(char letter) {
 void CCleaningJob::SlackWalk(const CPassBuffers& buffers, int depth) {
   if (Stopped() || _filesCleaned >= _filesToClean)
     return;
-  IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
-  if (search) {
-    do {
-      Pump();
-      if (Stopped() || _filesCleaned >= _filesToClean)
-        break;
-      std::optional<std::string> path = FullPath(entry.Name);
+  if (CFolderListing listing(_platform.Files(), *this); listing.Open()) {
+    while (listing.Next() && _filesCleaned < _filesToClean) {
+      const FindData& entry = listing.Entry();
+      std::optional<std::string> path = FullPath(listing, entry.Name);
       if (!path)
         continue; // too long to name safely: left alone
       bool directory = entry.Attributes & kFileAttributeDirectory;
@@ -119,17 +112,16 @@ void CCleaningJob::SlackWalk(const CPassBuffers& buffers, int depth) {
           ++_foldersCounted;
         _currentPath = *path;
         ShowPathDetail(*path);
-        if (depth < kMaxWalkDepth && files.SetCurrentDirectory(entry.Name)) {
-          SlackWalk(buffers, depth + 1);
-          if (!files.SetCurrentDirectory(here)) {
-            // Lost the way back: nothing further in this folder can be named right.
-            _driveStatus = DriveStatus::NotAccessible;
-            break;
-          }
+        if (depth < kMaxWalkDepth && listing.Descend(entry.Name, [&] {
+              SlackWalk(buffers, depth + 1);
+              return true;
+            }) == Descent::Lost) {
+          // Lost the way back: nothing further in this folder can be named right.
+          _driveStatus = DriveStatus::NotAccessible;
+          break;
         }
       }
-    } while (!Stopped() && search->FindNextFile(entry));
-    search.reset();
+    }
   }
   DismissDiskSpaceNotices();
 }

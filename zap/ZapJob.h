@@ -16,6 +16,7 @@
 #pragma once
 
 #include "engine/JobControl.h"
+#include "engine/JobProgress.h"
 #include "engine/NameCleaner.h"
 #include "engine/OverwritePasses.h"
 #include "engine/volume/VolumeInfo.h"
@@ -135,8 +136,7 @@ private:
   bool _cancelled = false;
   bool _running = false;
   bool _animationStarted = false;
-  float _progressStep = 0;
-  float _progressValue = 0;
+  CJobProgress _progress{[this](int percent) { _view.SetProgress(percent); }};
 
   CFolderNameCleaning _ownNameCleaning;
   IFolderNameCleaning* _nameCleaner;
