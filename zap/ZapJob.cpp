@@ -8,7 +8,6 @@
 #include "settings/Settings.h"
 #include "zap/ZapText.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace bw {

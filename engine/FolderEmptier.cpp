@@ -1,8 +1,8 @@
-// Folder emptying: the Windows temp and spool folders once per job, each fixed drive's Recycle
-// Bin per drive. Ordinary deletes; the free-space phase overwrites the space afterwards.
-#include "engine/CleaningJob.h"
+#include "engine/FolderEmptier.h"
+
+#include "engine/CleaningContext.h"
 #include "platform/PathRules.h"
-#include "settings/Settings.h"
+#include "platform/Platform.h"
 
 #include <cstdio>
 
@@ -17,35 +17,36 @@ std::string Format(const char* format, const std::string& value) {
 
 } // namespace
 
-void CCleaningJob::EmptyTempFolder() {
-  EmptyFolder(_settings.TempFolder, "Could not access the Windows' temp folder:\n%s.",
+void CFolderEmptier::EmptyTempFolder(const std::string& folder) {
+  EmptyFolder(folder, "Could not access the Windows' temp folder:\n%s.",
               "Emptying Windows' temp folder.");
 }
 
-void CCleaningJob::EmptySpoolFolder() {
-  EmptyFolder(_settings.SpoolFolder, "Could not access the Windows' printer spool folder:\n%s.",
+void CFolderEmptier::EmptySpoolFolder(const std::string& folder) {
+  EmptyFolder(folder, "Could not access the Windows' printer spool folder:\n%s.",
               "Emptying Windows' spool folder.");
 }
 
-bool CCleaningJob::EmptyFolder(const std::string& folder, const std::string& failureText,
-                               const std::string& processText) {
-  if (folder.size() >= kMaxPath || !_platform.Files().SetCurrentDirectory(folder)) {
-    AskMessage(Format(failureText.c_str(), folder), "Folder Error", kMbOk | kMbIconError);
+bool CFolderEmptier::EmptyFolder(const std::string& folder, const std::string& failureText,
+                                 const std::string& processText) {
+  if (folder.size() >= kMaxPath || !_job.Platform().Files().SetCurrentDirectory(folder)) {
+    _job.MessageBox(Format(failureText.c_str(), folder), "Folder Error", kMbOk | kMbIconError);
     return false;
   }
-  SetProcess(processText);
-  SetDetail(folder);
+  _job.SetProcess(processText);
+  _job.SetDetail(folder);
   DeleteWalk(0);
   return true;
 }
 
-void CCleaningJob::EmptyRecycleBin(char letter) {
-  if (_platform.Drives().GetDriveType(letter) != DriveType::Fixed)
+void CFolderEmptier::EmptyRecycleBin(char letter) {
+  IPlatform& platform = _job.Platform();
+  if (platform.Drives().GetDriveType(letter) != DriveType::Fixed)
     return;
   char text[64];
   std::snprintf(text, sizeof(text), "Emptying Recycle Bin on Drive %c:", letter);
-  SetProcess(text);
-  IFileSystem& files = _platform.Files();
+  _job.SetProcess(text);
+  IFileSystem& files = platform.Files();
   for (const char* name : {"recycler", "recycled"}) {
     std::snprintf(text, sizeof(text), "%c:\\%s", letter, name);
     FindData data;
@@ -53,30 +54,30 @@ void CCleaningJob::EmptyRecycleBin(char letter) {
       continue;
     // A link in the bin's place would lead the delete walk somewhere else entirely.
     if ((data.Attributes & kFileAttributeReparsePoint) == 0 && files.SetCurrentDirectory(text)) {
-      SetDetail(text);
+      _job.SetDetail(text);
       DeleteWalk(0);
     }
     break;
   }
-  SetDetail("");
-  SetProcess("");
+  _job.SetDetail("");
+  _job.SetProcess("");
 }
 
-bool CCleaningJob::DeleteWalk(int depth) {
-  IFileSystem& files = _platform.Files();
-  CFolderListing listing(files, *this);
+bool CFolderEmptier::DeleteWalk(int depth) {
+  IFileSystem& files = _job.Platform().Files();
+  CFolderListing listing(files, _job);
   if (!listing.Open())
     return true;
   while (listing.Next()) {
     const FindData& entry = listing.Entry();
-    std::optional<std::string> path = FullPath(listing, entry.Name);
+    std::optional<std::string> path = CCleaningContext::FullPath(listing, entry.Name);
     if (!path)
       continue; // too long to name safely: left alone
     bool directory = entry.Attributes & kFileAttributeDirectory;
     bool link = entry.Attributes & kFileAttributeReparsePoint;
     if (link) {
       // Never followed: the link itself goes, whatever it points at stays.
-      ShowPathDetail(*path);
+      _job.ShowPathDetail(*path);
       if (directory)
         files.RemoveDirectory(entry.Name);
       else
@@ -84,7 +85,7 @@ bool CCleaningJob::DeleteWalk(int depth) {
     } else if (!directory) {
       if ((entry.Attributes & kFileAttributeHidden) && SameName(entry.Name, "desktop.ini"))
         continue; // the folder's own look stays
-      ShowPathDetail(*path);
+      _job.ShowPathDetail(*path);
       files.SetFileAttributes(entry.Name, kFileAttributeNormal);
       files.DeleteFile(entry.Name);
     } else if (entry.Name[0] != '.' && depth < kMaxWalkDepth) {
@@ -93,7 +94,7 @@ bool CCleaningJob::DeleteWalk(int depth) {
       Descent descent = listing.Descend(entry.Name, [&] { return DeleteWalk(depth + 1); });
       if (descent == Descent::Lost)
         return false;
-      if (descent == Descent::NotEntered || Stopped())
+      if (descent == Descent::NotEntered || _job.Stopped())
         continue;
       if (HoldsOnlyDotEntries(files, entry.Name))
         files.RemoveDirectory(entry.Name);
