@@ -4,9 +4,9 @@
 #pragma once
 
 #include "engine/CleaningView.h"
+#include "engine/DirectoryNameCleaner.h"
 #include "engine/FolderWalk.h"
 #include "engine/JobProgress.h"
-#include "engine/NameCleaner.h"
 
 #include <cstdint>
 #include <optional>

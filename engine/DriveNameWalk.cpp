@@ -1,7 +1,7 @@
 #include "engine/DriveNameWalk.h"
 
 #include "engine/CleaningContext.h"
-#include "engine/NameCleaner.h"
+#include "engine/DirectoryNameCleaner.h"
 #include "platform/Platform.h"
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 namespace bw {
 
 void CDriveNameWalk::Run(char letter, std::optional<int> foldersCounted) {
-  CNameCleaner cleaner(_job.Platform(), _volume, _job);
+  CDirectoryNameCleaner cleaner(_job.Platform(), _volume, _job);
   if (!cleaner.LoadRoot())
     return; // NTFS, an unknown format (reported) or an unreadable root
   char text[96];
@@ -35,7 +35,7 @@ void CDriveNameWalk::Run(char letter, std::optional<int> foldersCounted) {
   _job.Progress().Show(100);
 }
 
-void CDriveNameWalk::Walk(CNameCleaner& cleaner, int depth) {
+void CDriveNameWalk::Walk(CDirectoryNameCleaner& cleaner, int depth) {
   if (_job.Stopped())
     return;
   IFileSystem& files = _job.Platform().Files();

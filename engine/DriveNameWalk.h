@@ -1,6 +1,6 @@
 // CDriveNameWalk: the deleted-name cleaning of a whole FAT drive. The root first, then every
-// folder after the folders below it, each through CNameCleaner, with CURRENTDRIVE naming the
-// folder whose filler files exist meanwhile and the bar advancing per folder.
+// folder after the folders below it, each through CDirectoryNameCleaner, with CURRENTDRIVE naming
+// the folder whose filler files exist meanwhile and the bar advancing per folder.
 #pragma once
 
 #include <optional>
@@ -8,7 +8,7 @@
 namespace bw {
 
 class CCleaningContext;
-class CNameCleaner;
+class CDirectoryNameCleaner;
 class CVolumeInfo;
 
 class CDriveNameWalk {
@@ -22,7 +22,7 @@ public:
   void Run(char letter, std::optional<int> foldersCounted);
 
 private:
-  void Walk(CNameCleaner& cleaner, int depth);
+  void Walk(CDirectoryNameCleaner& cleaner, int depth);
   void CountFolders(int depth, int& count);
 
   CCleaningContext& _job;

@@ -61,7 +61,7 @@ CZapJob::CZapJob(IPlatform& platform, const CSettings& settings, IZapView& view,
 
 CZapJob::~CZapJob() = default;
 
-void CZapJob::SetNameCleaning(IFolderNameCleaning* cleaning) {
+void CZapJob::SetNameCleaning(IZapNameCleaning* cleaning) {
   _nameCleaner = cleaning ? cleaning : &_ownNameCleaning;
 }
 

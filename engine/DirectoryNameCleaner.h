@@ -1,4 +1,5 @@
-// Deleted-name cleaning of FAT folders, shared by the cleaning job and the file zap.
+// CDirectoryNameCleaner: the deleted-name cleaning of one FAT directory, shared by the
+// cleaning job's drive walk and the file zap.
 //
 // A deleted file keeps its 32-byte directory entries with only the first byte changed, so its
 // name can still be read. The cleaner reads a folder's raw directory data, finds each run of
@@ -28,10 +29,10 @@ public:
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 };
 
-class CNameCleaner {
+class CDirectoryNameCleaner {
 public:
   /// volume is the opened record of the drive whose folders are cleaned.
-  CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
+  CDirectoryNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
 
   /// Reads the root directory of the volume, by its file-system type. False when there is
   /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format" through the
