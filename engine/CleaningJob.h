@@ -2,9 +2,11 @@
 //
 // The job runs on the user-interface thread inside its progress view and pumps one message
 // between small units of work; Cancel and close only set the drive status, which every phase
-// tests right after pumping. Per drive: pre-check, volume reading, free-space measurement,
-// cluster size, QUICK date, Recycle Bin, slack space, free space, names, bookkeeping. The temp
-// and spool folders are emptied once, before the first drive.
+// tests right after pumping. Per drive: pre-check, volume reading, cluster size, QUICK date,
+// Recycle Bin (CFolderEmptier), slack space (CSlackCleaner), free space (CFreeSpaceWipe, which
+// measures the space per pass), names (CDriveNameWalk), bookkeeping. The temp and spool
+// folders are emptied once, before the first drive. Each phase gets the shared
+// CCleaningContext and its inputs; what the job keeps are the facts of the drive.
 #pragma once
 
 #include "engine/CleaningContext.h"
