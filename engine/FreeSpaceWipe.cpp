@@ -53,14 +53,13 @@ void CFreeSpaceWipe::Run(char letter) {
     _job.MemoryError();
     return;
   }
-  uint32_t passes = _passes;
   uint32_t lastFile = 0; // the highest file number any pass made
   _writeCounter = 1;
-  for (uint32_t pass = 1; pass <= passes && !_job.Stopped(); ++pass) {
+  for (uint32_t pass = 1; pass <= _passes && !_job.Stopped(); ++pass) {
     char text[64];
     std::snprintf(text, sizeof(text), "Cleaning free space on drive %c:", letter);
     _job.SetProcess(text);
-    _job.SetDetail(PassText(pass, passes));
+    _job.SetDetail(PassText(pass, _passes));
     _job.Pump();
     if (_job.Stopped())
       break;
