@@ -1,10 +1,12 @@
 #include "engine/CleaningJob.h"
 
-#include "engine/CurrentFolder.h"
-#include "engine/PathShortening.h"
+#include "engine/DriveNameWalk.h"
+#include "engine/FolderEmptier.h"
+#include "engine/FreeSpaceWipe.h"
+#include "engine/OverwritePasses.h"
+#include "engine/SlackCleaner.h"
 #include "settings/Settings.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -17,12 +19,6 @@ std::string Format(const char* format, char letter) {
   return text;
 }
 
-std::string ToLower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 char Upper(char c) {
   return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
@@ -32,8 +28,9 @@ char Upper(char c) {
 CCleaningJob::CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
                            CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
                            bool logOffCleaning)
-    : _platform(platform), _settings(settings), _view(view), _wipeMarker(wipeMarker), _mode(mode),
-      _driveListText(std::move(driveListText)), _logOffCleaning(logOffCleaning), _volume(platform) {
+    : _platform(platform), _settings(settings), _view(view), _wipeMarker(wipeMarker),
+      _job(platform, view, mode, logOffCleaning), _driveListText(std::move(driveListText)),
+      _volume(platform) {
   // The view is left alone here: a dialog creates the job before its window exists.
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
 }
@@ -43,7 +40,7 @@ void CCleaningJob::Run() {
   _view.SetDriveListText(_driveListText);
   _view.SetProcessText("");
   _view.SetProgress(0);
-  _view.ShowShutdownIcon(_mode == JobMode::Shutdown);
+  _view.ShowShutdownIcon(_job.Mode() == JobMode::Shutdown);
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   _rawAccess = true;
   _view.StartAnimation();
@@ -60,12 +57,12 @@ void CCleaningJob::RunPhases() {
   };
   if (_settings.EmptyTempFolder && inJob(_settings.TempFolder)) {
     EmptyTempFolder();
-    if (Stopped())
+    if (_job.Stopped())
       return;
   }
   if (_settings.EmptySpoolFolder && inJob(_settings.SpoolFolder)) {
     EmptySpoolFolder();
-    if (Stopped())
+    if (_job.Stopped())
       return;
   }
 
@@ -77,26 +74,26 @@ void CCleaningJob::RunPhases() {
       continue;
     CleanDrive(letter);
     FinishDrive(letter);
-    if (_driveStatus == DriveStatus::Aborted)
+    if (_job.Status() == DriveStatus::Aborted)
       break;
   }
 
   _view.StopAnimation();
-  if (_mode != JobMode::Shutdown && _mode != JobMode::Logoff)
+  if (_job.Mode() != JobMode::Shutdown && _job.Mode() != JobMode::Logoff)
     ShowReport();
 }
 
 void CCleaningJob::CleanDrive(char letter) {
-  _driveStatus = DriveStatus::Ok;
-  _slackRan = false;
-  Pump();
-  if (Stopped() || VolumeGone(letter) || !PreCheckDrive(letter)) // mount check hook
+  _job.SetStatus(DriveStatus::Ok);
+  std::optional<int> foldersCounted; // by the slack cleaner, for the name walk's bar
+  _job.Pump();
+  if (_job.Stopped() || VolumeGone(letter) || !PreCheckDrive(letter)) // mount check hook
     return;
 
   bool volumeRead = _volume.Open(letter);
   if (!volumeRead) {
     if (_osFamily != kOsFamilyNt) {
-      _driveStatus = DriveStatus::NotAccessible;
+      _job.SetStatus(DriveStatus::NotAccessible);
       return;
     }
     // On NT a sector 0 that cannot be read means no administrator rights: the rest of the job
@@ -105,14 +102,13 @@ void CCleaningJob::CleanDrive(char letter) {
     if (!_volume.WasBootSectorRead())
       _rawAccess = false;
   }
-  _freeBytes = GetFreeBytes(_platform, letter, _osFamily);
   _clusterSize = _rawAccess && volumeRead ? _volume.GetBytesPerCluster()
                                           : GetSystemClusterSize(_platform, letter);
   // A size of 0 means the query failed; no phase can work without the cluster size.
   if (_clusterSize == 0 || _clusterSize % 512 != 0) {
-    AskMessage("Failed to read drive information, run ScanDisk to search for errors.",
-               "Drive Access Error", kMbOk | kMbIconError);
-    _driveStatus = DriveStatus::NotAccessible;
+    _job.MessageBox("Failed to read drive information, run ScanDisk to search for errors.",
+                    "Drive Access Error", kMbOk | kMbIconError);
+    _job.SetStatus(DriveStatus::NotAccessible);
     return;
   }
 
@@ -123,7 +119,7 @@ void CCleaningJob::CleanDrive(char letter) {
 
   if (_settings.EmptyRecycleBin) {
     EmptyRecycleBin(letter);
-    if (Stopped())
+    if (_job.Stopped())
       return;
   }
   if (VolumeGone(letter)) // mount check hook
@@ -131,58 +127,50 @@ void CCleaningJob::CleanDrive(char letter) {
 
   if (_platform.System().GetVersion().PlatformId == kPlatformWin32Nt && _clusterSize == 512 &&
       fixed) {
-    SetProcess(Format("512 byte cluster size detected on Drive %c:", letter));
-    SetBar(0);
-    _platform.System().Sleep(1500);
-    SetProcess(Format("File Slack already cleaned by NT on Drive %c:", letter));
-    SetBar(100);
-    _platform.System().Sleep(1500);
+    ShowSkipped(Format("512 byte cluster size detected on Drive %c:", letter),
+                Format("File Slack already cleaned by NT on Drive %c:", letter), 1500);
   } else if (_phases.Slack) {
-    CleanSlack(letter);
-    if (Stopped())
+    foldersCounted = CleanSlack(letter);
+    if (_job.Stopped())
       return;
   }
 
   std::string root = Format("%c:\\", letter);
-  SetDetail(root);
-  SaveCurrentFolder(root);
-  SetDetail("");
+  _job.SetDetail(root);
+  _job.SaveCurrentFolder(root);
+  _job.SetDetail("");
   bool wipe = true;
   if (_osFamily != kOsFamilyNt && !_settings.SwapFilePath.empty()) {
     // The 9x swap file is cleaned outside Windows after a shut-down cleaning.
     char swapDrive = Upper(_settings.SwapFilePath[0]);
-    wipe = !(_settings.CleanSwapFile && letter == swapDrive && _mode == JobMode::Shutdown);
+    wipe = !(_settings.CleanSwapFile && letter == swapDrive && _job.Mode() == JobMode::Shutdown);
   }
   if (VolumeGone(letter)) // mount check hook
     return;
   if (wipe)
     WipeFreeSpace(letter);
 
-  if (Stopped() || VolumeGone(letter)) // mount check hook
+  if (_job.Stopped() || VolumeGone(letter)) // mount check hook
     return;
-  SetDetail("");
+  _job.SetDetail("");
   if (!_settings.CleanFileNames)
     return;
   if (!_rawAccess) {
-    SetProcess("No local-machine administrator rights detected.");
-    SetBar(0);
-    _platform.System().Sleep(2000);
-    SetProcess("Skipping cleaning file and folder names.");
-    SetBar(100);
-    _platform.System().Sleep(2000);
-    SetProcess("");
+    ShowSkipped("No local-machine administrator rights detected.",
+                "Skipping cleaning file and folder names.", 2000);
+    _job.SetProcess("");
   } else if (_phases.Names && _volume.GetFileSystemType() != FileSystemType::Ntfs) {
-    CleanDriveNames(letter);
-    SetDetail("");
+    CleanDriveNames(letter, foldersCounted);
+    _job.SetDetail("");
   }
 }
 
 void CCleaningJob::FinishDrive(char letter) {
-  SaveCurrentFolder("");
-  if (!Stopped())
+  _job.SaveCurrentFolder("");
+  if (!_job.Stopped())
     VolumeGone(letter); // mount check hook: a volume gone during the last phase
-  (Stopped() ? _notCleanedList : _cleanedList) += Format("%c:, ", letter);
-  if (_driveStatus == DriveStatus::Ok)
+  (_job.Stopped() ? _notCleanedList : _cleanedList) += Format("%c:, ", letter);
+  if (_job.Status() == DriveStatus::Ok)
     _settings.RecordCleaning(_platform, letter); // removable drives are left unchanged by it
 }
 
@@ -190,7 +178,7 @@ void CCleaningJob::ShowReport() {
   auto trimmed = [](const std::string& list) {
     return list.size() >= 2 ? list.substr(0, list.size() - 2) : std::string("None");
   };
-  if (_notCleanedList.empty() && _driveStatus != DriveStatus::Aborted)
+  if (_notCleanedList.empty() && _job.Status() != DriveStatus::Aborted)
     _view.ShowCompleteReport(trimmed(_cleanedList));
   else
     _view.ShowPartialReport(trimmed(_cleanedList), trimmed(_notCleanedList));
@@ -203,10 +191,10 @@ bool CCleaningJob::PreCheckDrive(char letter) {
     if (files.FindFirstFile(Format("%c:\\*.*", letter), data) ||
         files.GetLastError() == kErrorFileNotFound)
       break; // listable, or an empty root
-    if (_mode != JobMode::Interactive ||
-        AskMessage(Format("Drive %c: could not be accessed.", letter), "Drive Error",
-                   kMbRetryCancel | kMbIconError) != kIdRetry) {
-      _driveStatus = DriveStatus::NotAccessible;
+    if (_job.Mode() != JobMode::Interactive ||
+        _job.MessageBox(Format("Drive %c: could not be accessed.", letter), "Drive Error",
+                        kMbRetryCancel | kMbIconError) != kIdRetry) {
+      _job.SetStatus(DriveStatus::NotAccessible);
       return false;
     }
   }
@@ -220,11 +208,11 @@ bool CCleaningJob::PreCheckDrive(char letter) {
       files.DeleteFile(testFile);
       return true;
     }
-    if (_mode != JobMode::Interactive ||
-        AskMessage(
+    if (_job.Mode() != JobMode::Interactive ||
+        _job.MessageBox(
             Format("Drive %c: is write protected.  Remove the protection to continue.", letter),
             "Drive Error", kMbRetryCancel | kMbIconError) != kIdRetry) {
-      _driveStatus = DriveStatus::WriteProtected;
+      _job.SetStatus(DriveStatus::WriteProtected);
       return false;
     }
   }
@@ -234,7 +222,7 @@ bool CCleaningJob::VolumeGone(char letter) {
   std::string reason;
   if (_platform.Drives().CheckMounted(letter, reason))
     return false;
-  _driveStatus = DriveStatus::NotAccessible;
+  _job.SetStatus(DriveStatus::NotAccessible);
   return true;
 }
 
@@ -242,7 +230,7 @@ void CCleaningJob::OnCancel() {
   _view.StopAnimation();
   if (_view.MessageBox("Are you sure you want to quit cleaning?", "Abort",
                        kMbYesNo | kMbIconQuestion) == kIdYes) {
-    _driveStatus = DriveStatus::Aborted;
+    _job.SetStatus(DriveStatus::Aborted);
     _view.EnableCancel(false);
   } else {
     _view.StartAnimation();
@@ -250,84 +238,46 @@ void CCleaningJob::OnCancel() {
 }
 
 void CCleaningJob::OnClose() {
-  _driveStatus = DriveStatus::Aborted;
+  _job.SetStatus(DriveStatus::Aborted);
   _view.EnableCancel(false);
 }
 
-void CCleaningJob::Pump() {
-  _view.PumpMessage();
+void CCleaningJob::EmptyTempFolder() {
+  CFolderEmptier(_job).EmptyTempFolder(_settings.TempFolder);
 }
 
-void CCleaningJob::SetProcess(const std::string& text) {
-  _view.SetProcessText(text);
+void CCleaningJob::EmptySpoolFolder() {
+  CFolderEmptier(_job).EmptySpoolFolder(_settings.SpoolFolder);
 }
 
-void CCleaningJob::SetDetail(const std::string& text) {
-  _view.SetDetailText(text);
+void CCleaningJob::EmptyRecycleBin(char letter) {
+  CFolderEmptier(_job).EmptyRecycleBin(letter);
 }
 
-void CCleaningJob::ShowPathDetail(const std::string& path) {
-  std::string shown = ToLower(path);
-  if (shown.size() > kShortenAbove)
-    shown = ShortenPath(shown, _view.DetailWidth(),
-                        [this](const std::string& t) { return _view.MeasureDetailText(t); });
-  SetDetail(shown);
+std::optional<int> CCleaningJob::CleanSlack(char letter) {
+  return CSlackCleaner(_job, _clusterSize, _quickDate, PassCount()).Clean(letter);
 }
 
-void CCleaningJob::SetBar(int percent) {
-  _view.SetProgress(std::clamp(percent, 0, 100));
+void CCleaningJob::WipeFreeSpace(char letter) {
+  CFreeSpaceWipe(_job, _wipeMarker, _osFamily, _clusterSize, PassCount()).Run(letter);
 }
 
-void CCleaningJob::AdvanceProgress() {
-  _progressValue += _progressStep;
-  SetBar(static_cast<int>(_progressValue));
+void CCleaningJob::CleanDriveNames(char letter, std::optional<int> foldersCounted) {
+  CDriveNameWalk(_job, _volume).Run(letter, foldersCounted);
 }
 
-int CCleaningJob::AskMessage(const std::string& text, const std::string& caption, uint32_t style) {
-  // The animation rests while a message is up.
-  _view.StopAnimation();
-  int answer = _view.MessageBox(text, caption, style);
-  _view.StartAnimation();
-  return answer;
-}
-
-void CCleaningJob::DismissDiskSpaceNotices() {
-  _platform.Desktop().CloseLowSpaceWarning();
-  _platform.Desktop().PressWaitButton(_logOffCleaning);
-}
-
-void CCleaningJob::SaveCurrentFolder(const std::string& folder) {
-  bw::SaveCurrentFolder(_platform, folder);
-}
-
-bool CCleaningJob::MemoryError() {
-  AskMessage("Insufficient memory to continue.  Close some windows to free up memory.",
-             "Memory Error", kMbOk | kMbIconError);
-  _driveStatus = DriveStatus::OutOfMemory;
-  return false;
-}
-
-std::optional<std::string> CCleaningJob::FullPath(const std::string& name) {
-  std::string folder;
-  if (!_platform.Files().GetCurrentDirectory(folder) || folder.size() >= kCurrentDirectorySize)
-    return std::nullopt;
-  std::string path = folder.back() == '\\' ? folder + name : folder + "\\" + name;
-  if (path.size() >= kMaxPath)
-    return std::nullopt;
-  return path;
-}
-
-std::unique_ptr<IFindSearch> CCleaningJob::ListCurrentFolder(std::string& here, FindData& first) {
-  // A walk leaves each folder by the path it entered from, not by "..", which after a link or
-  // on an odd file system need not lead back.
-  IFileSystem& files = _platform.Files();
-  if (!files.GetCurrentDirectory(here))
-    return nullptr;
-  return files.FindFirstFile("*.*", first);
+void CCleaningJob::ShowSkipped(const std::string& first, const std::string& second,
+                               uint32_t pause) {
+  _job.SetProcess(first);
+  _job.Progress().Show(0);
+  _platform.System().Sleep(pause);
+  _job.SetProcess(second);
+  _job.Progress().Show(100);
+  _platform.System().Sleep(pause);
 }
 
 uint32_t CCleaningJob::PassCount() const {
-  return static_cast<uint32_t>(std::clamp(_settings.OverwriteCount, 0, 255));
+  return bw::PassCount(_settings.OverwriteCount);
 }
 
 } // namespace bw

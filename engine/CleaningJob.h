@@ -2,18 +2,17 @@
 //
 // The job runs on the user-interface thread inside its progress view and pumps one message
 // between small units of work; Cancel and close only set the drive status, which every phase
-// tests right after pumping. Per drive: pre-check, volume reading, free-space measurement,
-// cluster size, QUICK date, Recycle Bin, slack space, free space, names, bookkeeping. The temp
-// and spool folders are emptied once, before the first drive.
+// tests right after pumping. Per drive: pre-check, volume reading, cluster size, QUICK date,
+// Recycle Bin (CFolderEmptier), slack space (CSlackCleaner), free space (CFreeSpaceWipe, which
+// measures the space per pass), names (CDriveNameWalk), bookkeeping. The temp and spool
+// folders are emptied once, before the first drive. Each phase gets the shared
+// CCleaningContext and its inputs; what the job keeps are the facts of the drive.
 #pragma once
 
-#include "engine/CleaningView.h"
+#include "engine/CleaningContext.h"
 #include "engine/JobControl.h"
-#include "engine/NameCleaner.h"
-#include "engine/OverwritePasses.h"
 #include "engine/WipeMarker.h"
 #include "engine/volume/VolumeInfo.h"
-#include "platform/PathRules.h"
 #include "platform/Platform.h"
 
 #include <optional>
@@ -23,36 +22,7 @@ namespace bw {
 
 class CSettings;
 
-enum class JobMode : int {
-  Interactive = 1, ///< after "Close All Programs": access failures ask Retry/Cancel
-  Scheduled = 2,
-  Shutdown = 3,
-  Logoff = 4,
-};
-
-enum class DriveStatus : int {
-  Ok = 0,
-  Aborted = 1,
-  OutOfMemory = 2,
-  WriteProtected = 3,
-  NotAccessible = 4,
-};
-
-/// The current-directory buffer of the walks.
-constexpr size_t kCurrentDirectorySize = 256;
-/// How deep the walks go: deeper than any real tree, and the end of a folder cycle that a
-/// broken file system might show.
-constexpr int kMaxWalkDepth = 128;
-
-/// Whether a walk enters entry: a folder, not "." or "..", and not a link. A link is never
-/// followed: what it points at is cleaned where it lies, and a link to a folder above would
-/// make the walk go round for ever.
-inline bool IsFolderToWalk(const FindData& entry) {
-  return (entry.Attributes & kFileAttributeDirectory) &&
-         !(entry.Attributes & kFileAttributeReparsePoint) && entry.Name[0] != '.';
-}
-
-class CCleaningJob final : public IJobControl, private INameCleaningHost {
+class CCleaningJob final : public IJobControl {
 public:
   CCleaningJob(IPlatform& platform, CSettings& settings, ICleaningView& view,
                CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
@@ -73,7 +43,7 @@ public:
   void OnClose() override;
   bool IsRunning() const override { return _running; }
 
-  DriveStatus GetDriveStatus() const { return _driveStatus; }
+  DriveStatus GetDriveStatus() const { return _job.Status(); }
   /// Drives formatted "%c:, " each, in the order they were finished.
   const std::string& GetCleanedList() const { return _cleanedList; }
   const std::string& GetNotCleanedList() const { return _notCleanedList; }
@@ -84,8 +54,10 @@ public:
   void EmptySpoolFolder();
   void EmptyRecycleBin(char letter);
   void WipeFreeSpace(char letter);
-  void CleanSlack(char letter);
-  void CleanDriveNames(char letter);
+  /// Returns the folders the slack cleaner counted, when its counting walk went through.
+  std::optional<int> CleanSlack(char letter);
+  /// foldersCounted: what CleanSlack returned for this drive, if it ran.
+  void CleanDriveNames(char letter, std::optional<int> foldersCounted = std::nullopt);
 
   void SetClusterSize(uint32_t bytes) { _clusterSize = bytes; }
 
@@ -94,96 +66,29 @@ private:
   void CleanDrive(char letter);
   void FinishDrive(char letter);
   void ShowReport();
-
-  // Shared helpers of the phases; the first three are also what name cleaning is lent.
-  void Pump() override;
-  bool Cancelled() override { return Stopped(); }
-  void DismissNotices() override { DismissDiskSpaceNotices(); }
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override {
-    return AskMessage(text, caption, style);
-  }
-  bool Stopped() const { return _driveStatus != DriveStatus::Ok; }
   /// Mount check hook: true (drive not accessible) when letter's volume is no longer there.
   bool VolumeGone(char letter);
-  void SetProcess(const std::string& text);
-  void SetDetail(const std::string& text);
-  void ShowPathDetail(const std::string& path);
-  void SetBar(int percent);
-  void AdvanceProgress();
-  int AskMessage(const std::string& text, const std::string& caption, uint32_t style);
-  void DismissDiskSpaceNotices();
-  void SaveCurrentFolder(const std::string& folder);
-  bool MemoryError();
-  /// The current directory joined with name, or nothing when it would exceed kMaxPath.
-  std::optional<std::string> FullPath(const std::string& name);
-  /// Starts listing the current folder and keeps its path in here, for the way back.
-  std::unique_ptr<IFindSearch> ListCurrentFolder(std::string& here, FindData& first);
+  /// Shows two texts with a pause after each, the bar at 0 and then at 100.
+  void ShowSkipped(const std::string& first, const std::string& second, uint32_t pause);
   uint32_t PassCount() const;
-
-  // Folder emptying.
-  bool EmptyFolder(const std::string& folder, const std::string& failureText,
-                   const std::string& processText);
-  /// Deletes what the current folder holds; false when the walk lost its way back up and
-  /// stopped.
-  bool DeleteWalk(int depth);
-
-  // Free-space wiping.
-  /// How writing one wipe file ended: written to its size (or its end), cut short by a full
-  /// disk, not created on a full disk, or failed for another reason (already reported).
-  enum class WipeEnd { Filled, CameShort, NotCreated, Failed };
-  std::string WipeFileName(char letter, uint32_t number) const;
-  void DeleteWipeFiles(char letter, uint32_t last);
-  static bool IsDiskFull(uint32_t error);
-  void WipeFailed(char letter);
-  std::unique_ptr<IFile> CreateWipeFile(char letter, uint32_t number, WipeEnd& end);
-  /// Writes one unit; false, after reporting the drive, when it failed other than by a full
-  /// disk.
-  bool WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size, uint32_t& written);
-  WipeEnd WriteBulkFile(char letter, uint32_t number, const CPassBuffers& buffers, uint32_t pass);
-  WipeEnd WriteRemainderFile(char letter, uint32_t number, const CPassBuffers& buffers,
-                             uint32_t pass);
-  WipeEnd WriteFinalFillFile(char letter, uint32_t number, const CPassBuffers& buffers,
-                             uint32_t pass);
-  void CountWrite();
-
-  // Slack-space cleaning.
-  void SlackWalk(const CPassBuffers& buffers, int depth);
-  bool QualifiesForSlack(const FindData& entry) const;
-  void OverwriteSlack(const CPassBuffers& buffers);
-
-  // Deleted-name cleaning.
-  void NameWalk(CNameCleaner& cleaner, int depth);
-  void CountFolders(int depth);
 
   IPlatform& _platform;
   CSettings& _settings;
   ICleaningView& _view;
   CWipeMarker& _wipeMarker;
   Phases _phases;
+  CCleaningContext _job;
 
   // The job's state, as its dialog holds it.
-  JobMode _mode;
   bool _running = false;
-  DriveStatus _driveStatus = DriveStatus::Ok;
   std::string _driveListText;
   uint16_t _osFamily = 0;
   bool _rawAccess = true;
-  bool _logOffCleaning;
   CVolumeInfo _volume;
+  // The drive being cleaned: its cluster size and QUICK date (00:00:00 local of its last
+  // cleaning), which the phases take as inputs.
   uint32_t _clusterSize = 32768;
-  uint64_t _freeBytes = 0;
-  float _progressStep = 0;
-  float _progressValue = 0;
-  std::optional<FileTime> _quickDate; ///< 00:00:00 local of the drive's last cleaning
-  std::string _currentPath;
-  FindData _findRecord;
-  // Slack counters: mode (0 counting, 1 cleaning), folders counted, files to clean, cleaned.
-  int _slackMode = 0;
-  int _foldersCounted = 0;
-  int _filesToClean = 0;
-  int _filesCleaned = 0;
-  bool _slackRan = false;
-  uint32_t _writeCounter = 1; ///< writes since the notices were last dismissed
+  std::optional<FileTime> _quickDate;
   std::string _cleanedList;
   std::string _notCleanedList;
 };

@@ -1,11 +1,10 @@
-// Free-space wiping: the drive is filled with temporary files through the ordinary file system,
-// once per pass, and the files are deleted again after each pass and on every way out.
-//
-// Per pass: bulk files of 1 GiB while whole gigabytes are free, a remainder file for what is
-// left, and a final file written one cluster at a time to take the last clusters a larger
-// write cannot. Short writes are the expected end of filling.
-#include "engine/CleaningJob.h"
-#include "settings/Settings.h"
+#include "engine/FreeSpaceWipe.h"
+
+#include "engine/CleaningContext.h"
+#include "engine/OverwritePasses.h"
+#include "engine/WipeMarker.h"
+#include "engine/volume/VolumeInfo.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,65 +29,63 @@ std::string Format(const char* format, char letter) {
 
 } // namespace
 
-std::string CCleaningJob::WipeFileName(char letter, uint32_t number) const {
+std::string CFreeSpaceWipe::WipeFileName(char letter, uint32_t number) {
   char name[64];
   std::snprintf(name, sizeof(name), "%c:\\BlankwrightTMP%u.gf", letter, number);
   return name;
 }
 
-void CCleaningJob::DeleteWipeFiles(char letter, uint32_t last) {
+void CFreeSpaceWipe::DeleteWipeFiles(char letter, uint32_t last) {
   for (uint32_t n = 1; n <= last; ++n)
-    _platform.Files().DeleteFile(WipeFileName(letter, n));
+    _job.Platform().Files().DeleteFile(WipeFileName(letter, n));
 }
 
-void CCleaningJob::CountWrite() {
+void CFreeSpaceWipe::CountWrite() {
   if (++_writeCounter >= kDismissEvery) {
-    DismissDiskSpaceNotices();
+    _job.DismissNotices();
     _writeCounter = 0;
   }
 }
 
-void CCleaningJob::WipeFreeSpace(char letter) {
+void CFreeSpaceWipe::Run(char letter) {
   CPassBuffers buffers;
   if (!buffers.Allocate(kWriteUnit)) {
-    MemoryError();
+    _job.MemoryError();
     return;
   }
-  uint32_t passes = PassCount();
   uint32_t lastFile = 0; // the highest file number any pass made
   _writeCounter = 1;
-  for (uint32_t pass = 1; pass <= passes && !Stopped(); ++pass) {
+  for (uint32_t pass = 1; pass <= _passes && !_job.Stopped(); ++pass) {
     char text[64];
     std::snprintf(text, sizeof(text), "Cleaning free space on drive %c:", letter);
-    SetProcess(text);
-    SetDetail(PassText(pass, passes));
-    Pump();
-    if (Stopped())
+    _job.SetProcess(text);
+    _job.SetDetail(PassText(pass, _passes));
+    _job.Pump();
+    if (_job.Stopped())
       break;
 
-    _freeBytes = GetFreeBytes(_platform, letter, _osFamily);
-    if (_freeBytes == 0)
+    uint64_t freeBytes = GetFreeBytes(_job.Platform(), letter, _osFamily);
+    if (freeBytes == 0)
       break;
     // Less than one unit free leaves no whole unit to count: the bar then jumps to the end.
-    uint64_t units = _freeBytes / kWriteUnit;
-    _progressStep = units ? 100.0f / static_cast<float>(units) : 100.0f;
-    _progressValue = 0;
-    SetBar(0);
+    uint64_t units = freeBytes / kWriteUnit;
+    _job.Progress().Start(units ? units : 1);
+    _job.Progress().Show(0);
     // A failed measurement (all ones) must not make the file numbers wrap; the first bulk file
     // that comes up short ends the bulk files whatever was measured.
-    uint64_t bulkFiles = std::min<uint64_t>(_freeBytes / kBulkFileSize, 1u << 20);
+    uint64_t bulkFiles = std::min<uint64_t>(freeBytes / kBulkFileSize, 1u << 20);
 
     uint32_t number = 0;
     WipeEnd end = WipeEnd::Filled;
-    while (number < bulkFiles && end == WipeEnd::Filled && !Stopped()) {
+    while (number < bulkFiles && end == WipeEnd::Filled && !_job.Stopped()) {
       lastFile = std::max(lastFile, ++number);
       end = WriteBulkFile(letter, number, buffers, pass);
     }
-    if (end == WipeEnd::Failed || Stopped())
+    if (end == WipeEnd::Failed || _job.Stopped())
       break;
     lastFile = std::max(lastFile, number + 2);
     end = WriteRemainderFile(letter, number + 1, buffers, pass);
-    if (end == WipeEnd::Failed || end == WipeEnd::NotCreated || Stopped())
+    if (end == WipeEnd::Failed || end == WipeEnd::NotCreated || _job.Stopped())
       break;
     if (WriteFinalFillFile(letter, number + 2, buffers, pass) == WipeEnd::Failed)
       break;
@@ -96,35 +93,35 @@ void CCleaningJob::WipeFreeSpace(char letter) {
   }
   DeleteWipeFiles(letter, lastFile);
   buffers.Free();
-  _wipeMarker.Flag = true;
-  _wipeMarker.Time = _platform.System().GetLocalTime();
-  if (!Stopped())
-    SetBar(100);
+  _marker.Flag = true;
+  _marker.Time = _job.Platform().System().GetLocalTime();
+  if (!_job.Stopped())
+    _job.Progress().Show(100);
 }
 
-bool CCleaningJob::IsDiskFull(uint32_t error) {
+bool CFreeSpaceWipe::IsDiskFull(uint32_t error) {
   return error == kErrorDiskFull || error == kErrorHandleDiskFull;
 }
 
-void CCleaningJob::WipeFailed(char letter) {
+void CFreeSpaceWipe::WipeFailed(char letter) {
   // Anything but a full disk means the space was not written: a read-only or vanished volume
   // must not be reported cleaned.
-  uint32_t error = _platform.Files().GetLastError();
+  uint32_t error = _job.Platform().Files().GetLastError();
   bool writeProtected = error == kErrorWriteProtect;
-  if (_mode == JobMode::Interactive)
-    AskMessage(Format(writeProtected
-                          ? "Drive %c: is write protected.  Remove the protection to continue."
-                          : "Drive %c: could not be accessed.",
-                      letter),
-               "Drive Error", kMbOk | kMbIconError);
-  _driveStatus = writeProtected ? DriveStatus::WriteProtected : DriveStatus::NotAccessible;
+  if (_job.Mode() == JobMode::Interactive)
+    _job.MessageBox(Format(writeProtected
+                               ? "Drive %c: is write protected.  Remove the protection to continue."
+                               : "Drive %c: could not be accessed.",
+                           letter),
+                    "Drive Error", kMbOk | kMbIconError);
+  _job.SetStatus(writeProtected ? DriveStatus::WriteProtected : DriveStatus::NotAccessible);
 }
 
-std::unique_ptr<IFile> CCleaningJob::CreateWipeFile(char letter, uint32_t number, WipeEnd& end) {
-  auto file = _platform.Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
-                                           kCreateAlways, kWipeFileFlags);
+std::unique_ptr<IFile> CFreeSpaceWipe::CreateWipeFile(char letter, uint32_t number, WipeEnd& end) {
+  auto file = _job.Platform().Files().CreateFile(WipeFileName(letter, number), kGenericWrite, 0,
+                                                 kCreateAlways, kWipeFileFlags);
   if (!file) {
-    if (IsDiskFull(_platform.Files().GetLastError())) {
+    if (IsDiskFull(_job.Platform().Files().GetLastError())) {
       end = WipeEnd::NotCreated;
     } else {
       WipeFailed(letter);
@@ -138,17 +135,17 @@ std::unique_ptr<IFile> CCleaningJob::CreateWipeFile(char letter, uint32_t number
   return file;
 }
 
-bool CCleaningJob::WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size,
-                             uint32_t& written) {
+bool CFreeSpaceWipe::WriteUnit(char letter, IFile& file, const uint8_t* data, uint32_t size,
+                               uint32_t& written) {
   written = 0;
-  if (file.Write(data, size, written) || IsDiskFull(_platform.Files().GetLastError()))
+  if (file.Write(data, size, written) || IsDiskFull(_job.Platform().Files().GetLastError()))
     return true;
   WipeFailed(letter);
   return false;
 }
 
-CCleaningJob::WipeEnd CCleaningJob::WriteBulkFile(char letter, uint32_t number,
-                                                  const CPassBuffers& buffers, uint32_t pass) {
+CFreeSpaceWipe::WipeEnd CFreeSpaceWipe::WriteBulkFile(char letter, uint32_t number,
+                                                      const CPassBuffers& buffers, uint32_t pass) {
   WipeEnd end = WipeEnd::Filled;
   auto file = CreateWipeFile(letter, number, end);
   if (!file)
@@ -165,10 +162,10 @@ CCleaningJob::WipeEnd CCleaningJob::WriteBulkFile(char letter, uint32_t number,
       end = WipeEnd::CameShort; // the drive is full sooner than measured
     } else {
       remaining -= unit;
-      AdvanceProgress();
+      _job.Progress().Advance();
     }
-    Pump();
-    if (Stopped() || end != WipeEnd::Filled)
+    _job.Pump();
+    if (_job.Stopped() || end != WipeEnd::Filled)
       break;
     CountWrite();
   }
@@ -177,9 +174,10 @@ CCleaningJob::WipeEnd CCleaningJob::WriteBulkFile(char letter, uint32_t number,
   return end;
 }
 
-CCleaningJob::WipeEnd CCleaningJob::WriteRemainderFile(char letter, uint32_t number,
-                                                       const CPassBuffers& buffers, uint32_t pass) {
-  uint64_t remaining = GetFreeBytes(_platform, letter, _osFamily);
+CFreeSpaceWipe::WipeEnd CFreeSpaceWipe::WriteRemainderFile(char letter, uint32_t number,
+                                                           const CPassBuffers& buffers,
+                                                           uint32_t pass) {
+  uint64_t remaining = GetFreeBytes(_job.Platform(), letter, _osFamily);
   if (remaining == 0)
     return WipeEnd::Filled;
   WipeEnd end = WipeEnd::Filled;
@@ -197,12 +195,12 @@ CCleaningJob::WipeEnd CCleaningJob::WriteRemainderFile(char letter, uint32_t num
     remaining -= written;
     if (written == unit) {
       shortWrites = 0;
-      AdvanceProgress();
+      _job.Progress().Advance();
     } else {
       ++shortWrites;
     }
-    Pump();
-    if (Stopped())
+    _job.Pump();
+    if (_job.Stopped())
       break;
     CountWrite();
   }
@@ -211,8 +209,9 @@ CCleaningJob::WipeEnd CCleaningJob::WriteRemainderFile(char letter, uint32_t num
   return end;
 }
 
-CCleaningJob::WipeEnd CCleaningJob::WriteFinalFillFile(char letter, uint32_t number,
-                                                       const CPassBuffers& buffers, uint32_t pass) {
+CFreeSpaceWipe::WipeEnd CFreeSpaceWipe::WriteFinalFillFile(char letter, uint32_t number,
+                                                           const CPassBuffers& buffers,
+                                                           uint32_t pass) {
   WipeEnd end = WipeEnd::Filled;
   auto file = CreateWipeFile(letter, number, end);
   if (!file)
@@ -230,11 +229,11 @@ CCleaningJob::WipeEnd CCleaningJob::WriteFinalFillFile(char letter, uint32_t num
       shortWrites = 0;
     } else {
       if (shortWrites == 2)
-        _platform.System().Sleep(kFinalShortWriteWait);
+        _job.Platform().System().Sleep(kFinalShortWriteWait);
       ++shortWrites;
     }
-    Pump();
-    if (Stopped())
+    _job.Pump();
+    if (_job.Stopped())
       break;
   }
   file->Flush();

@@ -14,6 +14,14 @@ constexpr uint8_t PassByte(uint32_t pass) {
   return pass % 2 == 1 ? 0x00 : 0xFF;
 }
 
+/// The number of passes for the OverwriteCount setting: a stored value out of range is held
+/// to 0..255 rather than trusted.
+constexpr uint32_t PassCount(int32_t overwriteCount) {
+  return static_cast<uint32_t>(overwriteCount < 0     ? 0
+                               : overwriteCount > 255 ? 255
+                                                      : overwriteCount);
+}
+
 /// "Pass %d of %d overwrite" for a count of 1, "Pass %d of %d overwrites" otherwise.
 std::string PassText(uint32_t pass, uint32_t count);
 

@@ -7,7 +7,7 @@
 // folder the directories do not hold are cleaned, with the filler program run in place.
 // AddressSanitizer catches any access outside a buffer; a loop in the walk shows as a
 // timeout.
-#include "engine/NameCleaner.h"
+#include "engine/DirectoryNameCleaner.h"
 #include "engine/bwsingle/SingleFiller.h"
 #include "engine/volume/VolumeInfo.h"
 #include "fuzz/XorOverlay.h"
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   CVolumeInfo info(volume.Platform);
   CHost host;
   if (info.Open('C')) {
-    CNameCleaner cleaner(volume.Platform, info, host);
+    CDirectoryNameCleaner cleaner(volume.Platform, info, host);
     if (cleaner.LoadRoot()) {
       for (const char* folder :
            {"C:\\", "C:\\Alpha folder", "C:\\Alpha folder\\B", "C:\\Alpha folder\\Z"})

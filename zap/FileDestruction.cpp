@@ -18,7 +18,7 @@ void CZapJob::DestroyFile(const FindData& data, bool overwrite) {
     const uint64_t clusters = size / unit + (size % unit ? 1 : 0);
     const uint64_t paddedSize = clusters * unit;
     const uint64_t chunks = paddedSize / kZapWriteSize + (paddedSize % kZapWriteSize ? 1 : 0);
-    _progressStep = 100.0f / static_cast<float>(chunks);
+    _progress.Start(chunks);
     uint32_t writes = 0; // counted across the passes, for the flush every 70 writes
     const uint32_t passes = PassCount();
     for (uint32_t pass = 1; pass <= passes; ++pass) {
@@ -46,7 +46,7 @@ CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t
                                         uint64_t paddedSize, uint32_t& writes) {
   SetPass(PassText(pass, passes));
   SetBar(0);
-  _progressValue = 0;
+  _progress.Restart();
   auto file = _platform.Files().CreateFile(_current.Access, kGenericWrite, 0, kOpenExisting,
                                            kFileAttributeNormal);
   if (!file) {
@@ -85,8 +85,7 @@ CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t
       break;
     }
     offset += chunk;
-    _progressValue += _progressStep;
-    SetBar(static_cast<int>(_progressValue));
+    _progress.Advance();
     if (++writes % kZapFlushEvery == 0)
       file->Flush();
   }

@@ -2,11 +2,12 @@
 // follows. The per-file gate and the file destruction are in their own files.
 #include "zap/ZapJob.h"
 
+#include "engine/FolderWalk.h"
+#include "engine/JobProgress.h"
 #include "engine/PathShortening.h"
 #include "settings/Settings.h"
 #include "zap/ZapText.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace bw {
@@ -21,8 +22,27 @@ bool IsDriveRoot(const std::string& path) {
   return path.size() == 3 && path[1] == ':';
 }
 
-bool IsDotEntry(const std::string& name) {
-  return name == "." || name == "..";
+// The length of a full path's root: 3 for "c:\", up to the backslash after the share for
+// "\\server\share\"; 0 when it has none.
+size_t RootLength(const std::string& path) {
+  if (HasDriveLetter(path))
+    return path.size() >= 3 && path[2] == '\\' ? 3 : 2;
+  if (path.rfind("\\\\", 0) != 0)
+    return 0;
+  size_t server = path.find('\\', 2);
+  size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+  return share == std::string::npos ? path.size() : share + 1;
+}
+
+// The folder that holds the folder at the full path: its parent, or a root itself.
+std::string ParentFolder(std::string path) {
+  const size_t root = RootLength(path);
+  if (path.size() > root && path.back() == '\\')
+    path.pop_back();
+  const size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash < root)
+    return root > 0 ? path.substr(0, root) : path;
+  return path.substr(0, slash);
 }
 
 } // namespace
@@ -41,7 +61,7 @@ CZapJob::CZapJob(IPlatform& platform, const CSettings& settings, IZapView& view,
 
 CZapJob::~CZapJob() = default;
 
-void CZapJob::SetNameCleaning(IFolderNameCleaning* cleaning) {
+void CZapJob::SetNameCleaning(IZapNameCleaning* cleaning) {
   _nameCleaner = cleaning ? cleaning : &_ownNameCleaning;
 }
 
@@ -56,8 +76,7 @@ void CZapJob::RunSelections() {
   _osFamily = DetermineOsFamily(_platform.System().GetVersion());
   if (!_buffers.Allocate(kZapWriteSize)) {
     _buffers.Free();
-    ShowMessage("Insufficient memory to continue.  Close some windows to free up memory.",
-                "Memory Error", kMbOk | kMbIconError);
+    ShowMessage(kOutOfMemoryText, kOutOfMemoryCaption, kMbOk | kMbIconError);
     Cancel();
     return;
   }
@@ -196,10 +215,18 @@ void CZapJob::ZapFolderSelection() {
   const Item folder = _current;
   _lastFolder = folder;
   IFileSystem& files = _platform.Files();
+  std::string inside;
   if (!files.SetCurrentDirectory(folder.Access))
     return;
+  const bool named = files.GetCurrentDirectory(inside);
   WalkFolder();
-  files.SetCurrentDirectory("..");
+  // Out by the parent's full path, not "..", which after a link need not lead there; a folder
+  // the zap still stands in cannot be removed.
+  if (!named || !files.SetCurrentDirectory(ParentFolder(inside))) {
+    if (!_cancelled)
+      FolderError(folder.Shown);
+    return;
+  }
   // A drive root is emptied but never removed.
   if (folder.Access.back() == '\\' || _cancelled)
     return;
@@ -210,19 +237,14 @@ void CZapJob::ZapFolderSelection() {
 }
 
 void CZapJob::WalkFolder() {
-  IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = files.FindFirstFile("*.*", entry);
-  if (!search || !files.GetCurrentDirectory(here))
+  CFolderListing listing(_platform.Files(), *this);
+  if (!listing.Open())
     return;
-  do {
-    Pump();
-    if (_cancelled)
-      break;
+  while (listing.Next()) {
+    const FindData& entry = listing.Entry();
     if (IsDotEntry(entry.Name))
       continue;
-    SetCurrent(here.back() == '\\' ? here + entry.Name : here + "\\" + entry.Name);
+    SetCurrent(JoinPath(listing.Here(), entry.Name));
     const bool isFolder = entry.Attributes & kFileAttributeDirectory;
     if (RefuseLongPath(_current, isFolder))
       continue; // it stays, and so does this folder
@@ -232,11 +254,19 @@ void CZapJob::WalkFolder() {
       RemoveLink(_current.Access, entry.Attributes);
     } else if (isFolder) {
       const Item folder = _current;
+      Descent descent = listing.Descend(folder.Access, [this] {
+        WalkFolder();
+        return true;
+      });
       // A folder that cannot be entered is left, and keeps this one.
-      if (!files.SetCurrentDirectory(folder.Access))
+      if (descent == Descent::NotEntered)
         continue;
-      WalkFolder();
-      files.SetCurrentDirectory(here);
+      if (descent == Descent::Lost) {
+        // Stuck inside it: the zap cannot remove a folder it stands in.
+        if (!_cancelled)
+          FolderError(folder.Shown);
+        break;
+      }
       if (_cancelled)
         break;
       if (_nameCleaning)
@@ -249,7 +279,7 @@ void CZapJob::WalkFolder() {
       ShowCurrentPath();
       GateFile(entry);
     }
-  } while (!_cancelled && search->FindNextFile(entry));
+  }
 }
 
 bool CZapJob::RemoveFolder(const std::string& folder) {
@@ -257,14 +287,7 @@ bool CZapJob::RemoveFolder(const std::string& folder) {
   if (folder.size() > kZapMaxFolderPath)
     return false;
   // Anything left in it (a declined file, a protected one) keeps the folder.
-  FindData entry;
-  if (auto search = files.FindFirstFile(folder + "\\*.*", entry)) {
-    do
-      if (!IsDotEntry(entry.Name))
-        return false;
-    while (search->FindNextFile(entry));
-  }
-  return files.ShellDelete(folder);
+  return HoldsOnlyDotEntries(files, folder) && files.ShellDelete(folder);
 }
 
 void CZapJob::FolderError(const std::string& folder) {
@@ -339,7 +362,7 @@ void CZapJob::ShowCurrentPath() {
 }
 
 void CZapJob::SetBar(int percent) {
-  _view.SetProgress(std::clamp(percent, 0, 100));
+  _progress.Show(percent);
 }
 
 void CZapJob::SetPass(const std::string& text) {
@@ -369,7 +392,7 @@ bool CZapJob::RefuseLongPath(const Item& item, bool folder) {
 }
 
 uint32_t CZapJob::PassCount() const {
-  return static_cast<uint32_t>(std::clamp(_settings.OverwriteCount, 0, 255));
+  return bw::PassCount(_settings.OverwriteCount);
 }
 
 } // namespace bw

@@ -15,12 +15,13 @@
 // destroy a file nobody selected; the path as given always reaches the selected one.
 #pragma once
 
+#include "engine/DirectoryNameCleaner.h"
 #include "engine/JobControl.h"
-#include "engine/NameCleaner.h"
+#include "engine/JobProgress.h"
 #include "engine/OverwritePasses.h"
 #include "engine/volume/VolumeInfo.h"
 #include "platform/Platform.h"
-#include "zap/FolderNameCleaning.h"
+#include "zap/ZapNameCleaning.h"
 #include "zap/ZapPrompts.h"
 #include "zap/ZapView.h"
 
@@ -53,7 +54,7 @@ public:
   CZapJob& operator=(const CZapJob&) = delete;
 
   /// Puts another folder name cleaning in place of the real one (tests); null restores it.
-  void SetNameCleaning(IFolderNameCleaning* cleaning);
+  void SetNameCleaning(IZapNameCleaning* cleaning);
 
   /// Runs the whole job and closes the view at its end.
   void Run();
@@ -135,11 +136,10 @@ private:
   bool _cancelled = false;
   bool _running = false;
   bool _animationStarted = false;
-  float _progressStep = 0;
-  float _progressValue = 0;
+  CJobProgress _progress{[this](int percent) { _view.SetProgress(percent); }};
 
-  CFolderNameCleaning _ownNameCleaning;
-  IFolderNameCleaning* _nameCleaner;
+  CZapNameCleaning _ownNameCleaning;
+  IZapNameCleaning* _nameCleaner;
 };
 
 } // namespace bw

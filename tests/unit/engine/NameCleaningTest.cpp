@@ -1,7 +1,7 @@
 #include "engine/CleaningJob.h"
+#include "engine/DirectoryNameCleaner.h"
 #include "engine/FillerNames.h"
 #include "engine/LeftoverCleanup.h"
-#include "engine/NameCleaner.h"
 #include "engine/bwsingle/SingleFiller.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "settings/Settings.h"
@@ -89,9 +89,9 @@ private:
   IMessageBox& _boxes;
 };
 
-class NameCleanerTest : public ::testing::Test {
+class DirectoryNameCleanerTest : public ::testing::Test {
 protected:
-  NameCleanerTest() : image(test::Fat16Geometry()) {}
+  DirectoryNameCleanerTest() : image(test::Fat16Geometry()) {}
 
   // Maps the image as drive C: beside a file tree with the folders the cleaner makes files in.
   void Mount(const std::vector<std::string>& folders = {}) {
@@ -108,7 +108,7 @@ protected:
 
   // Loads the root and cleans folder, as the job and the zap do.
   bool Clean(const std::string& folder) {
-    CNameCleaner cleaner(platform, volume, host);
+    CDirectoryNameCleaner cleaner(platform, volume, host);
     return cleaner.LoadRoot() && cleaner.CleanDirectoryNames(folder);
   }
 
@@ -154,7 +154,7 @@ TEST(FillerNamesTest, NamesKeepTheirLengthAndTheLeftoverPattern) {
   }
 }
 
-TEST_F(NameCleanerTest, RunsAreFilledByTheTable) {
+TEST_F(DirectoryNameCleanerTest, RunsAreFilledByTheTable) {
   struct Case {
     std::vector<size_t> Runs;
     std::vector<std::string> Made;
@@ -191,7 +191,7 @@ TEST_F(NameCleanerTest, RunsAreFilledByTheTable) {
   }
 }
 
-TEST_F(NameCleanerTest, SingleEntriesStartTheFillerOnceWithTheirCount) {
+TEST_F(DirectoryNameCleanerTest, SingleEntriesStartTheFillerOnceWithTheirCount) {
   CDirectoryWriter(image.RootRegion())
       .Live("A       TXT")
       .Deleted(1)
@@ -201,7 +201,7 @@ TEST_F(NameCleanerTest, SingleEntriesStartTheFillerOnceWithTheirCount) {
       .Deleted(1)
       .Live("D       TXT");
   Mount();
-  CNameCleaner cleaner(platform, volume, host);
+  CDirectoryNameCleaner cleaner(platform, volume, host);
   ASSERT_TRUE(cleaner.LoadRoot());
   EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
   ASSERT_EQ(platform.SystemFake.Runs.size(), 1u);
@@ -214,7 +214,7 @@ TEST_F(NameCleanerTest, SingleEntriesStartTheFillerOnceWithTheirCount) {
   EXPECT_EQ(cleaner.GetSingleCount(), 3u);
 }
 
-TEST_F(NameCleanerTest, SingleFillersAreNumberedAfterThePairFillers) {
+TEST_F(DirectoryNameCleanerTest, SingleFillersAreNumberedAfterThePairFillers) {
   // A folder with single runs and longer ones: the single files must not share a name (which
   // FAT compares without regard to case) with a pair file, or the filler would open that file
   // and leave the single slot as it was.
@@ -249,7 +249,7 @@ TEST_F(NameCleanerTest, SingleFillersAreNumberedAfterThePairFillers) {
   EXPECT_TRUE(platform.FilesFake.Names("C:\\MIXED").empty()) << "every filler is deleted";
 }
 
-TEST_F(NameCleanerTest, ScanEndsWithTheDataOrTheEndMark) {
+TEST_F(DirectoryNameCleanerTest, ScanEndsWithTheDataOrTheEndMark) {
   // The floppy's root holds 224 entries; its last ones are deleted, with no end mark after.
   struct Case {
     size_t Deleted;
@@ -286,7 +286,7 @@ TEST_F(NameCleanerTest, ScanEndsWithTheDataOrTheEndMark) {
   EXPECT_TRUE(platform.SystemFake.Runs.empty());
 }
 
-TEST_F(NameCleanerTest, FoldersOverEightyClustersAreSkipped) {
+TEST_F(DirectoryNameCleanerTest, FoldersOverEightyClustersAreSkipped) {
   std::vector<uint32_t> eighty, eightyOne;
   for (uint32_t c = 0; c < 80; ++c)
     eighty.push_back(10 + c);
@@ -298,7 +298,7 @@ TEST_F(NameCleanerTest, FoldersOverEightyClustersAreSkipped) {
   Subfolder(image, 10, 0).Deleted(2);
   Subfolder(image, 100, 0).Deleted(2);
   Mount({"C:\\EIGHTY", "C:\\EIGHTY1"});
-  CNameCleaner cleaner(platform, volume, host);
+  CDirectoryNameCleaner cleaner(platform, volume, host);
   ASSERT_TRUE(cleaner.LoadRoot());
   EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\EIGHTY"));
   EXPECT_EQ(Made(), (std::vector<std::string>{"C:\\EIGHTY\\1Blankwr.~BW"}));
@@ -313,7 +313,7 @@ TEST_F(NameCleanerTest, FoldersOverEightyClustersAreSkipped) {
   EXPECT_EQ(Boxes().size(), 1u) << "a missing folder is skipped silently";
 }
 
-TEST_F(NameCleanerTest, FillersThatCannotBeMadeAreReportedOneByOne) {
+TEST_F(DirectoryNameCleanerTest, FillersThatCannotBeMadeAreReportedOneByOne) {
   // The folder is on the disk but gone from the file system: nothing can be made in it.
   CDirectoryWriter(image.RootRegion()).Folder("GONE       ", 2);
   image.Chain({2});
@@ -327,7 +327,7 @@ TEST_F(NameCleanerTest, FillersThatCannotBeMadeAreReportedOneByOne) {
   EXPECT_EQ(platform.MessageBoxes.Boxes[0].Style, kMbOk);
 }
 
-TEST_F(NameCleanerTest, CancelStopsTheScanButStillDeletesTheFillers) {
+TEST_F(DirectoryNameCleanerTest, CancelStopsTheScanButStillDeletesTheFillers) {
   CDirectoryWriter(image.RootRegion())
       .Deleted(2)
       .Live("A       TXT")
@@ -341,12 +341,12 @@ TEST_F(NameCleanerTest, CancelStopsTheScanButStillDeletesTheFillers) {
   EXPECT_TRUE(platform.FilesFake.Names("C:\\").empty());
 }
 
-TEST_F(NameCleanerTest, RootByFileSystemType) {
+TEST_F(DirectoryNameCleanerTest, RootByFileSystemType) {
   // FAT32 keeps its root in a cluster chain.
   image = CFatImage(test::Fat32Geometry());
   CDirectoryWriter(image.Cluster(2)).Live("A       TXT").Deleted(3);
   Mount();
-  CNameCleaner cleaner(platform, volume, host);
+  CDirectoryNameCleaner cleaner(platform, volume, host);
   ASSERT_TRUE(cleaner.LoadRoot());
   EXPECT_TRUE(cleaner.CleanDirectoryNames("C:\\"));
   EXPECT_EQ(Made(), (std::vector<std::string>{"C:\\1BlankwrightBlankwrig.~BW"}));
@@ -360,7 +360,7 @@ TEST_F(NameCleanerTest, RootByFileSystemType) {
 
   // A volume that was not read is no format the cleaner knows.
   CVolumeInfo unread(platform);
-  CNameCleaner lost(platform, unread, host);
+  CDirectoryNameCleaner lost(platform, unread, host);
   EXPECT_FALSE(lost.LoadRoot());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Illegal drive format"}));
 }
@@ -394,7 +394,7 @@ TEST(SingleFillerTest, MakesTheNumberedFilesAndChecksItsArguments) {
 }
 
 // The job's walk over a FAT drive: the raw image and the file tree show the same folders.
-class NameWalkTest : public NameCleanerTest {
+class NameWalkTest : public DirectoryNameCleanerTest {
 protected:
   void SetUp() override {
     // Root: A (cluster 2) holding B (3), and C (4); a run of two deleted entries in each.

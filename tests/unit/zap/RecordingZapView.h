@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/MessageBox.h"
-#include "zap/FolderNameCleaning.h"
+#include "zap/ZapNameCleaning.h"
 #include "zap/ZapPrompts.h"
 #include "zap/ZapView.h"
 
@@ -84,7 +84,7 @@ public:
 };
 
 /// Records the folders whose names the zap cleans: "folder xN" per call.
-class CRecordingNameCleaning final : public IFolderNameCleaning {
+class CRecordingNameCleaning final : public IZapNameCleaning {
 public:
   void CleanFolder(const std::string& folder, uint32_t times) override {
     Calls.push_back(folder + " x" + std::to_string(times));

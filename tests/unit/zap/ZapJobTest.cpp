@@ -343,6 +343,52 @@ TEST_F(ZapJobTest, FolderWalkDestroysFilesAndRemovesEachSubfolderAfterItsWalk) {
   EXPECT_EQ(view.Paths.back(), "c:\\docs\\z.txt") << "shown lower-cased";
 }
 
+TEST_F(ZapJobTest, LostWayOutOfAFolderStopsTheJobAtOnce) {
+  // Once the walk stands in Inside, the folder it came from can no longer be entered. A zap
+  // stuck in a folder cannot remove it: it stops there, before cleaning names or going on.
+  struct Case {
+    const char* Selection;
+    const char* Inside;
+    const char* Blocked;
+    const char* Box;
+    std::vector<std::string> NameCalls;
+  };
+  const Case cases[] = {
+      {"C:\\one",
+       "C:\\one\\Sub",
+       "C:\\one",
+       "Unable to delete folder c:\\one\\sub.  Canceling operation.",
+       {}},
+      {"C:\\two",
+       "C:\\two",
+       "C:\\",
+       "Unable to delete folder c:\\two.  Canceling operation.",
+       {"C:\\two\\Sub x3"}},
+  };
+  GiveDriveAFormat();
+  auto& files = platform.FilesFake;
+  files.AddFile("C:\\later.txt", "later");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Inside);
+    files.AddFile(std::string(c.Selection) + "\\Sub\\inner.txt", "i");
+    files.AddFile(std::string(c.Selection) + "\\z.txt", "z");
+    files.OnFindStep = [&](const memory::FindStep& step) {
+      std::string here;
+      if (step.First && files.GetCurrentDirectory(here) && here == c.Inside)
+        files.BlockEntering(c.Blocked);
+    };
+    view = CRecordingZapView();
+    names.Calls.clear();
+    Run({c.Selection, "C:\\later.txt"});
+    files.OnFindStep = nullptr;
+    ASSERT_EQ(view.Boxes.size(), 1u);
+    EXPECT_EQ(view.Boxes[0].Text, c.Box);
+    EXPECT_EQ(names.Calls, c.NameCalls);
+    EXPECT_TRUE(Exists(c.Selection));
+    EXPECT_EQ(files.Text("C:\\later.txt"), "later");
+  }
+}
+
 TEST_F(ZapJobTest, DriveRootIsWalkedButNeverRemoved) {
   GiveDriveAFormat();
   auto& files = platform.FilesFake;

@@ -1,10 +1,10 @@
-#include "zap/FolderNameCleaning.h"
+#include "zap/ZapNameCleaning.h"
 
 #include <cctype>
 
 namespace bw {
 
-CVolumeInfo* CFolderNameCleaning::VolumeFor(char letter) {
+CVolumeInfo* CZapNameCleaning::VolumeFor(char letter) {
   if (_volume.GetDriveLetter() == letter && _volume.GetFileSystemType() != FileSystemType::NotRead)
     return &_volume;
   auto found = _otherVolumes.find(letter);
@@ -17,7 +17,7 @@ CVolumeInfo* CFolderNameCleaning::VolumeFor(char letter) {
   return found->second.get();
 }
 
-void CFolderNameCleaning::CleanFolder(const std::string& folder, uint32_t times) {
+void CZapNameCleaning::CleanFolder(const std::string& folder, uint32_t times) {
   if (folder.size() < 3 || folder[1] != ':' || !std::isalpha(static_cast<unsigned char>(folder[0])))
     return;
   CVolumeInfo* volume =
@@ -25,7 +25,7 @@ void CFolderNameCleaning::CleanFolder(const std::string& folder, uint32_t times)
   if (!volume)
     return;
   // The root is read afresh for every folder: the zap has changed it since the last one.
-  CNameCleaner cleaner(_platform, *volume, _host);
+  CDirectoryNameCleaner cleaner(_platform, *volume, _host);
   if (!cleaner.LoadRoot())
     return;
   for (uint32_t i = 0; i < times && !_host.Cancelled(); ++i)

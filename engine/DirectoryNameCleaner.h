@@ -1,4 +1,5 @@
-// Deleted-name cleaning of FAT folders, shared by the cleaning job and the file zap.
+// CDirectoryNameCleaner: the deleted-name cleaning of one FAT directory, shared by the
+// cleaning job's drive walk and the file zap.
 //
 // A deleted file keeps its 32-byte directory entries with only the first byte changed, so its
 // name can still be read. The cleaner reads a folder's raw directory data, finds each run of
@@ -8,6 +9,7 @@
 // filler program "BWSingle.exe" (engine/bwsingle), which makes names that take one entry.
 #pragma once
 
+#include "engine/FolderWalk.h"
 #include "engine/volume/FatDirectory.h"
 #include "engine/volume/VolumeInfo.h"
 
@@ -18,24 +20,19 @@ namespace bw {
 
 class IPlatform;
 
-/// What the job or zap running a name cleaning lends it.
-class INameCleaningHost {
+/// What the job or zap running a name cleaning lends it: its pump and poll, and these.
+class INameCleaningHost : public IJobPoll {
 public:
-  virtual ~INameCleaningHost() = default;
-  /// Handles one waiting message (the job's or dialog's pump).
-  virtual void Pump() = 0;
-  /// True once the user stopped the job.
-  virtual bool Cancelled() = 0;
   /// Closes the system's low-disk-space notices (the cleaning job only).
   virtual void DismissNotices() {}
   /// A message box owned by the job's window; returns an kId* result.
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 };
 
-class CNameCleaner {
+class CDirectoryNameCleaner {
 public:
   /// volume is the opened record of the drive whose folders are cleaned.
-  CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
+  CDirectoryNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host);
 
   /// Reads the root directory of the volume, by its file-system type. False when there is
   /// nothing to clean: NTFS (silently), an unknown type ("Illegal drive format" through the

@@ -1,10 +1,8 @@
-// Slack-space cleaning: the bytes between the end of a file and the end of its last cluster
-// keep whatever the disk held before. Every qualifying file gets that many bytes of pass data
-// appended and is cut back to its size, once per pass, with its times and read-only bit
-// restored. Two walks over the tree: the first counts the files (and the folders, which the
-// name phase takes as its progress base), the second cleans and stops at the count.
-#include "engine/CleaningJob.h"
-#include "settings/Settings.h"
+#include "engine/SlackCleaner.h"
+
+#include "engine/CleaningContext.h"
+#include "engine/OverwritePasses.h"
+#include "platform/Platform.h"
 
 #include <cctype>
 #include <cstdio>
@@ -28,113 +26,100 @@ std::string ToLower(std::string text) {
 
 } // namespace
 
-void CCleaningJob::CleanSlack(char letter) {
+std::optional<int> CSlackCleaner::Clean(char letter) {
   char text[96];
   std::snprintf(text, sizeof(text), "Scanning Directories on Drive %c:", letter);
-  SetProcess(text);
-  SetBar(0);
+  _job.SetProcess(text);
+  _job.Progress().Show(0);
 
   if (_clusterSize == 0) { // the drive's size query failed: no slack can be measured
-    _driveStatus = DriveStatus::NotAccessible;
-    return;
+    _job.SetStatus(DriveStatus::NotAccessible);
+    return std::nullopt;
   }
   CPassBuffers buffers;
   if (!buffers.Allocate(size_t{_clusterSize} + kSlackBufferExtra, _clusterSize)) {
-    MemoryError();
-    return;
+    _job.MemoryError();
+    return std::nullopt;
   }
 
-  IFileSystem& files = _platform.Files();
+  IFileSystem& files = _job.Platform().Files();
   char root[4] = {letter, ':', '\\', '\0'};
-  _slackMode = 0;
+  _mode = SlackWalkMode::Counting;
   _filesToClean = 0;
   _filesCleaned = -1; // below any count, so that the counting walk never stops early
   _foldersCounted = 0;
-  _currentPath = ToLower(root);
-  SetDetail(_currentPath);
+  _job.SetDetail(ToLower(root));
   if (!files.SetCurrentDirectory(root)) {
-    _driveStatus = DriveStatus::NotAccessible;
-    return;
+    _job.SetStatus(DriveStatus::NotAccessible);
+    return std::nullopt;
   }
-  SlackWalk(buffers, 0);
-  if (Stopped())
-    return;
-  _slackRan = true;
+  Walk(buffers, 0);
+  if (_job.Stopped())
+    return std::nullopt;
+  std::optional<int> counted = _foldersCounted;
 
-  uint32_t passes = PassCount();
   std::snprintf(text, sizeof(text),
-                passes == 1 ? "Cleaning slack space on Drive %c: %u overwrite"
-                            : "Cleaning slack space on Drive %c: %u overwrites",
-                letter, passes);
-  SetProcess(text);
-  _progressStep = _filesToClean > 0 ? 100.0f / static_cast<float>(_filesToClean) : 0.0f;
-  _progressValue = 0;
-  _slackMode = 1;
-  _currentPath = ToLower(root);
-  SetDetail(_currentPath);
+                _passes == 1 ? "Cleaning slack space on Drive %c: %u overwrite"
+                             : "Cleaning slack space on Drive %c: %u overwrites",
+                letter, _passes);
+  _job.SetProcess(text);
+  _job.Progress().Start(static_cast<uint64_t>(_filesToClean));
+  _mode = SlackWalkMode::Cleaning;
+  _job.SetDetail(ToLower(root));
   if (_filesToClean != 0) {
     if (!files.SetCurrentDirectory(root)) {
-      _driveStatus = DriveStatus::NotAccessible;
-      return;
+      _job.SetStatus(DriveStatus::NotAccessible);
+      return counted;
     }
     _filesCleaned = 0;
-    SlackWalk(buffers, 0);
+    Walk(buffers, 0);
   }
-  SetBar(100);
+  _job.Progress().Show(100);
   buffers.Free();
-  if (!Stopped())
-    SetDetail("");
+  if (!_job.Stopped())
+    _job.SetDetail("");
+  return counted;
 }
 
-void CCleaningJob::SlackWalk(const CPassBuffers& buffers, int depth) {
-  if (Stopped() || _filesCleaned >= _filesToClean)
+void CSlackCleaner::Walk(const CPassBuffers& buffers, int depth) {
+  if (_job.Stopped() || _filesCleaned >= _filesToClean)
     return;
-  IFileSystem& files = _platform.Files();
-  std::string here;
-  FindData entry;
-  std::unique_ptr<IFindSearch> search = ListCurrentFolder(here, entry);
-  if (search) {
-    do {
-      Pump();
-      if (Stopped() || _filesCleaned >= _filesToClean)
-        break;
-      std::optional<std::string> path = FullPath(entry.Name);
+  if (CFolderListing listing(_job.Platform().Files(), _job); listing.Open()) {
+    while (listing.Next() && _filesCleaned < _filesToClean) {
+      const FindData& entry = listing.Entry();
+      std::optional<std::string> path = CCleaningContext::FullPath(listing, entry.Name);
       if (!path)
         continue; // too long to name safely: left alone
       bool directory = entry.Attributes & kFileAttributeDirectory;
       if (!directory) {
-        if (!QualifiesForSlack(entry))
+        if (!Qualifies(entry))
           continue;
-        if (_slackMode == 0) {
+        if (_mode == SlackWalkMode::Counting) {
           ++_filesToClean;
         } else {
-          _findRecord = entry;
-          _currentPath = *path;
-          OverwriteSlack(buffers);
+          Overwrite(buffers, entry, *path);
           ++_filesCleaned;
-          AdvanceProgress();
+          _job.Progress().Advance();
         }
       } else if (IsFolderToWalk(entry)) {
-        if (_slackMode == 0)
+        if (_mode == SlackWalkMode::Counting)
           ++_foldersCounted;
-        _currentPath = *path;
-        ShowPathDetail(*path);
-        if (depth < kMaxWalkDepth && files.SetCurrentDirectory(entry.Name)) {
-          SlackWalk(buffers, depth + 1);
-          if (!files.SetCurrentDirectory(here)) {
-            // Lost the way back: nothing further in this folder can be named right.
-            _driveStatus = DriveStatus::NotAccessible;
-            break;
-          }
+        _job.ShowPathDetail(*path);
+        if (depth < kMaxWalkDepth && listing.Descend(entry.Name, [&] {
+              Walk(buffers, depth + 1);
+              return true;
+            }) == Descent::Lost) {
+          // Lost the way back: nothing further in this folder can be named right.
+          _job.SetStatus(DriveStatus::NotAccessible);
+          break;
         }
       }
-    } while (!Stopped() && search->FindNextFile(entry));
-    search.reset();
+    }
   }
-  DismissDiskSpaceNotices();
+  _job.DismissNotices();
 }
 
-bool CCleaningJob::QualifiesForSlack(const FindData& entry) const {
+bool CSlackCleaner::Qualifies(const FindData& entry) const {
   if (entry.Attributes & kFileAttributeDirectory)
     return false;
   if (entry.Attributes & ~kCleanableAttributes)
@@ -147,18 +132,16 @@ bool CCleaningJob::QualifiesForSlack(const FindData& entry) const {
   return true;
 }
 
-void CCleaningJob::OverwriteSlack(const CPassBuffers& buffers) {
-  const FindData& file = _findRecord;
+void CSlackCleaner::Overwrite(const CPassBuffers& buffers, const FindData& file,
+                              const std::string& path) {
   if (_clusterSize == 0 || file.Size % _clusterSize == 0)
     return;
-  IFileSystem& files = _platform.Files();
-  const std::string& path = _currentPath;
+  IFileSystem& files = _job.Platform().Files();
   bool readOnly = file.Attributes & kFileAttributeReadOnly;
   if (readOnly && !files.SetFileAttributes(path, kFileAttributeNormal))
     return;
 
-  uint32_t passes = PassCount();
-  for (uint32_t pass = 1; pass <= passes; ++pass) {
+  for (uint32_t pass = 1; pass <= _passes; ++pass) {
     std::unique_ptr<IFile> handle =
         files.CreateFile(path, kGenericWrite, kFileShareRead, kOpenExisting, file.Attributes);
     if (!handle)

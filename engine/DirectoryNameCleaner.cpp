@@ -1,4 +1,4 @@
-#include "engine/NameCleaner.h"
+#include "engine/DirectoryNameCleaner.h"
 
 #include "engine/FillerNames.h"
 #include "platform/Platform.h"
@@ -13,10 +13,11 @@ constexpr uint8_t kEntryDeleted = 0xE5;
 
 } // namespace
 
-CNameCleaner::CNameCleaner(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host)
+CDirectoryNameCleaner::CDirectoryNameCleaner(IPlatform& platform, CVolumeInfo& volume,
+                                             INameCleaningHost& host)
     : _platform(platform), _volume(volume), _host(host), _reader(volume) {}
 
-bool CNameCleaner::LoadRoot() {
+bool CDirectoryNameCleaner::LoadRoot() {
   _rootLoaded = false;
   _root.clear();
   switch (_volume.GetFileSystemType()) {
@@ -35,7 +36,7 @@ bool CNameCleaner::LoadRoot() {
   }
 }
 
-bool CNameCleaner::CleanDirectoryNames(const std::string& folder) {
+bool CDirectoryNameCleaner::CleanDirectoryNames(const std::string& folder) {
   _singles = _pairs = _triples = 0;
   if (!_rootLoaded || folder.size() < 3)
     return false;
@@ -86,7 +87,7 @@ bool CNameCleaner::CleanDirectoryNames(const std::string& folder) {
   return true;
 }
 
-void CNameCleaner::FillRun(const std::string& prefix, uint32_t length) {
+void CDirectoryNameCleaner::FillRun(const std::string& prefix, uint32_t length) {
   RunFill fill = FillForRun(length);
   for (uint32_t i = 0; i < fill.Pairs; ++i)
     MakeFiller(prefix + PairFillerName(++_pairs));
@@ -94,7 +95,7 @@ void CNameCleaner::FillRun(const std::string& prefix, uint32_t length) {
     MakeFiller(prefix + TripleFillerName(++_triples));
 }
 
-void CNameCleaner::MakeFiller(const std::string& path) {
+void CDirectoryNameCleaner::MakeFiller(const std::string& path) {
   auto file =
       _platform.Files().CreateFile(path, kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
   if (file)
@@ -103,7 +104,7 @@ void CNameCleaner::MakeFiller(const std::string& path) {
     _host.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
 }
 
-void CNameCleaner::RunSingleFiller(const std::string& prefix) {
+void CDirectoryNameCleaner::RunSingleFiller(const std::string& prefix) {
   // The one-entry files are numbered after the pair files: a pair file's name differs from the
   // single file of the same number only in letter case, which FAT does not tell apart, so the
   // filler would open the pair file instead of taking a new entry.
@@ -115,12 +116,12 @@ void CNameCleaner::RunSingleFiller(const std::string& prefix) {
     _host.MessageBox("Could not create temporary file.", "Blankwright", kMbOk);
 }
 
-void CNameCleaner::ReportReaderFailure() {
+void CDirectoryNameCleaner::ReportReaderFailure() {
   if (_reader.IsChainTooLong())
     _host.MessageBox("cluster chain > 80", "Blankwright", kMbOk);
 }
 
-void CNameCleaner::DeleteFillers(const std::string& prefix) {
+void CDirectoryNameCleaner::DeleteFillers(const std::string& prefix) {
   IFileSystem& files = _platform.Files();
   for (uint32_t n = 1; n <= _singles; ++n)
     files.DeleteFile(prefix + SingleFillerName(_pairs + n));

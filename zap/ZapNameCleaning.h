@@ -1,7 +1,7 @@
-// The deleted-name cleaning a zap runs on the folders it deleted files from.
+// The deleted-name cleaning a zap runs on the folders it deleted files from, across drives.
 #pragma once
 
-#include "engine/NameCleaner.h"
+#include "engine/DirectoryNameCleaner.h"
 #include "engine/volume/VolumeInfo.h"
 
 #include <cstdint>
@@ -13,20 +13,20 @@ namespace bw {
 
 class IPlatform;
 
-class IFolderNameCleaning {
+class IZapNameCleaning {
 public:
-  virtual ~IFolderNameCleaning() = default;
+  virtual ~IZapNameCleaning() = default;
   /// Cleans the deleted names of folder ("x:\" for a root, else "x:\a\b") times times in a row,
   /// stopping early when the zap is cancelled.
   virtual void CleanFolder(const std::string& folder, uint32_t times) = 0;
 };
 
-/// The cleaning through CNameCleaner. The zap's own volume record serves its drive; a folder
-/// on another drive gets a record of that drive, so that one drive's directory data is never
+/// The cleaning through CDirectoryNameCleaner. The zap's own volume record serves its drive; a
+/// folder on another drive gets a record of that drive, so that one drive's directory data is never
 /// used to clean another drive's folder.
-class CFolderNameCleaning final : public IFolderNameCleaning {
+class CZapNameCleaning final : public IZapNameCleaning {
 public:
-  CFolderNameCleaning(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host)
+  CZapNameCleaning(IPlatform& platform, CVolumeInfo& volume, INameCleaningHost& host)
       : _platform(platform), _volume(volume), _host(host) {}
 
   void CleanFolder(const std::string& folder, uint32_t times) override;
