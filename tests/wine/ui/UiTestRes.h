@@ -9,3 +9,6 @@
 #define IDC_UI_EDIT 1007
 #define IDC_UI_SPIN 1008
 #define IDC_UI_LISTVIEW 1009
+#define IDD_UI_PAGE1 101
+#define IDD_UI_PAGE2 102
+#define IDC_UI_PAGE_TEXT 1010
