@@ -33,3 +33,23 @@ function(bw_add_windows_folders)
     endif()
   endforeach()
 endfunction()
+
+# The programs' pictures (icons, bitmaps, animations) are drawn at build time by art/make-art.py
+# into build/<preset>/art; an .rc names them by file name and finds them there.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(BW_ART_DIR ${PROJECT_BINARY_DIR}/art)
+set(BW_ART_FILES blankwright.ico menu.bmp splash4.bmp splash8.bmp cleaning.avi zapping.avi)
+list(TRANSFORM BW_ART_FILES PREPEND ${BW_ART_DIR}/ OUTPUT_VARIABLE BW_ART_OUTPUTS)
+add_custom_command(
+  OUTPUT ${BW_ART_OUTPUTS}
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/art/make-art.py ${BW_ART_DIR}
+  DEPENDS ${PROJECT_SOURCE_DIR}/art/make-art.py
+  COMMENT "Drawing the programs' pictures")
+add_custom_target(bw_art DEPENDS ${BW_ART_OUTPUTS})
+
+# bw_use_art(TARGET RC_FILE): the target's resource script may name the pictures.
+function(bw_use_art target rc)
+  add_dependencies(${target} bw_art)
+  target_include_directories(${target} PRIVATE ${BW_ART_DIR})
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${BW_ART_OUTPUTS}")
+endfunction()
