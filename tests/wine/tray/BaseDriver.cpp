@@ -1,0 +1,76 @@
+// Drives Blankwright Base.exe from outside, as the other programs and a user do: finds its
+// window, sends it command words and menu commands, waits for windows to come and go.
+//
+//   bw_base_driver wait-window TITLE [CLASS] SECONDS   exit 0 once such a window exists
+//   bw_base_driver wait-gone TITLE SECONDS             exit 0 once no window has that title
+//   bw_base_driver send CODE [LETTER]                  a command word to the main window
+//   bw_base_driver menu ID                             a tray menu command to the main window
+//   bw_base_driver close TITLE                         WM_CLOSE to the window with that title
+#include "platform/Platform.h"
+#include "platform/WindowCommands.h"
+#include "platform/win32/Win32.h"
+#include "tray/RemoteCommand.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace bw;
+
+namespace {
+
+WindowId Find(IWindowCommands& windows, const std::string& title, const char* className) {
+  if (className)
+    return windows.FindMainWindow({className}, title);
+  return windows.FindWindowByTitle(title);
+}
+
+int Usage() {
+  std::fputs("usage: bw_base_driver wait-window TITLE [CLASS] SECONDS | wait-gone TITLE SECONDS"
+             " | send CODE [LETTER] | menu ID | close TITLE\n",
+             stderr);
+  return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3)
+    return Usage();
+  auto platform = CreateNativePlatform();
+  IWindowCommands& windows = platform->WindowCommands();
+  std::string command = argv[1];
+  if (command == "wait-window" || command == "wait-gone") {
+    bool gone = command == "wait-gone";
+    const char* className = (!gone && argc == 5) ? argv[3] : nullptr;
+    int seconds = std::atoi(argv[argc - 1]);
+    for (int tenths = 0; tenths <= seconds * 10; ++tenths) {
+      if ((Find(windows, argv[2], className) == kNoWindow) == gone)
+        return 0;
+      ::Sleep(100);
+    }
+    std::fprintf(stderr, "bw_base_driver: window \"%s\" %s after %d s\n", argv[2],
+                 gone ? "still there" : "not there", seconds);
+    return 1;
+  }
+  WindowId main = windows.FindMainWindow(MainWindowClasses(), kMainWindowTitle);
+  if (command == "send" || command == "menu") {
+    if (main == kNoWindow) {
+      std::fputs("bw_base_driver: no main window\n", stderr);
+      return 1;
+    }
+    int number = std::atoi(argv[2]);
+    if (command == "menu")
+      return ::PostMessageA(reinterpret_cast<HWND>(main), WM_COMMAND, number, 0) ? 0 : 1;
+    uint32_t word = static_cast<uint32_t>(number);
+    if (argc > 3)
+      word |= uint32_t{static_cast<uint8_t>(argv[3][0])} << 16;
+    return windows.SendCommand(main, word) ? 0 : 1;
+  }
+  if (command == "close") {
+    WindowId window = windows.FindWindowByTitle(argv[2]);
+    int64_t result = 0;
+    return window != kNoWindow && windows.SendClose(window, result) ? 0 : 1;
+  }
+  return Usage();
+}

@@ -1,0 +1,244 @@
+#include "tray/win32/MainFrame.h"
+
+#include "engine/LeftoverCleanup.h"
+#include "tray/RemoteCommand.h"
+#include "tray/ScheduleTimer.h"
+#include "tray/win32/BaseRes.h"
+#include "ui/AboutBox.h"
+
+namespace bw {
+namespace {
+
+constexpr UINT kTrayNotify = WM_USER + 1;
+constexpr UINT kRemoteCommand = WM_USER + 2;
+constexpr UINT_PTR kScheduleTimerId = 1;
+constexpr const char* kViewerProgram = "Blankwright Drive Viewer.exe";
+
+// A box owned by the frame, for the start-up clean-up's questions.
+class CFrameBox final : public IMessageBox {
+public:
+  explicit CFrameBox(HWND owner) : _owner(owner) {}
+  int Show(const std::string& text, const std::string& caption, uint32_t style) override {
+    return ::MessageBoxA(_owner, text.c_str(), caption.c_str(), style);
+  }
+
+private:
+  HWND _owner;
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(IPlatform& platform, std::string programFolder)
+    : _platform(platform), _programFolder(std::move(programFolder)) {}
+
+bool CMainFrame::Create(HINSTANCE instance) {
+  _instance = instance;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TRAY));
+  windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+  windowClass.lpszClassName = kMainFrameClass;
+  if (!::RegisterClassA(&windowClass))
+    return false;
+  // The rectangle (100, 100)-(200, 200) and the style are the window's identity as it has
+  // always been made; it is never shown.
+  return ::CreateWindowExA(0, kMainFrameClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, 100, 100, 100,
+                           100, nullptr, nullptr, instance, this) != nullptr;
+}
+
+LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+  CMainFrame* frame = nullptr;
+  if (message == WM_NCCREATE) {
+    frame = static_cast<CMainFrame*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    frame->_window = window;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+  } else {
+    frame = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  }
+  if (!frame)
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  return frame->OnMessage(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_CREATE:
+    OnCreate();
+    return 0;
+  case WM_DESTROY:
+    TrayIcon(NIM_DELETE);
+    if (_scheduleTimer)
+      ::KillTimer(_window, kScheduleTimerId);
+    // The process ends here, at once: nothing of it is to outlive the window others find.
+    ::ExitProcess(0);
+  case WM_CLOSE:
+    // The shut-down path and a removal program close this window on their way: no box, which
+    // would hold up an unattended shut-down.
+    ::DestroyWindow(_window);
+    return 0;
+  case WM_COMMAND:
+    OnCommand(LOWORD(wParam));
+    return 0;
+  case kTrayNotify:
+    OnTrayNotify(wParam, lParam);
+    return 0;
+  case WM_COPYDATA: {
+    // Queue the command so that its sender is released before a long job starts.
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data)
+      ::PostMessageA(_window, kRemoteCommand, 0, static_cast<LPARAM>(data->dwData));
+    return TRUE;
+  }
+  case kRemoteCommand:
+    OnRemoteCommand(static_cast<uint32_t>(lParam));
+    return 0;
+  case WM_TIMER:
+    if (wParam == kScheduleTimerId)
+      OnScheduleTick();
+    return 0;
+  case WM_TIMECHANGE:
+    ArmScheduleTimer(false);
+    return 0;
+  default:
+    return ::DefWindowProcA(_window, message, wParam, lParam);
+  }
+}
+
+void CMainFrame::OnCreate() {
+  _icon = ::LoadIconA(_instance, MAKEINTRESOURCEA(IDI_TRAY));
+  TrayIcon(NIM_ADD);
+  _settings.Load(_platform);
+  ArmScheduleTimer(false);
+  CFrameBox box(_window);
+  CleanUpLeftovers(_platform, _settings, box);
+}
+
+bool CMainFrame::TrayIcon(DWORD action) {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = _window;
+  data.uID = kTrayIconId;
+  if (action == NIM_ADD) {
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayNotify;
+    data.hIcon = _icon;
+    lstrcpynA(data.szTip, "Blankwright Configuration", sizeof(data.szTip));
+  }
+  return ::Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+void CMainFrame::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
+  switch (_state.TrayClick(static_cast<uint32_t>(iconId), static_cast<uint32_t>(mouseMessage))) {
+  case TrayAction::BringDialogToFront:
+    BringCurrentDialogToFront();
+    break;
+  case TrayAction::ShowMenu: {
+    HMENU menu = ::LoadMenuA(_instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    ::SetForegroundWindow(_window);
+    ::TrackPopupMenu(::GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, _window, nullptr);
+    ::DestroyMenu(menu);
+    break;
+  }
+  case TrayAction::OpenConfiguration:
+    OnCommand(ID_CONFIGURATION);
+    break;
+  case TrayAction::Ignore:
+    break;
+  }
+}
+
+void CMainFrame::OnCommand(int id) {
+  switch (id) {
+  case ID_APP_ABOUT:
+    ShowAbout();
+    break;
+  case ID_SCAN_DRIVES:
+    StartViewer({});
+    break;
+  case ID_HELP_INDEX:
+    ::WinHelpA(_window, (_programFolder + "Blankwright Base.hlp").c_str(), HELP_CONTEXT,
+               0x10000 + ID_HELP_INDEX);
+    break;
+  case ID_APP_EXIT:
+    ::DestroyWindow(_window);
+    break;
+  default:
+    // The configuration sheet and the System Shutdown dialog join here with their windows.
+    break;
+  }
+}
+
+void CMainFrame::OnRemoteCommand(uint32_t word) {
+  char letter = 0;
+  switch (_state.Dispatch(word, letter)) {
+  case RemoteAction::EndProgram:
+    ::DestroyWindow(_window);
+    break;
+  case RemoteAction::BringDialogToFront:
+    BringCurrentDialogToFront();
+    break;
+  case RemoteAction::StartViewer:
+    StartViewer({std::string(1, letter)});
+    break;
+  case RemoteAction::Configure:
+    TrayIcon(NIM_ADD);
+    OnCommand(ID_CONFIGURATION);
+    _state.ConfigurationClosed(false, {});
+    break;
+  case RemoteAction::Zap:
+    // The zap's warning and progress dialogs take over here once they exist.
+    _state.ZapEnded();
+    break;
+  case RemoteAction::ConfirmCleaning:
+    // The Close All Programs confirmation and the cleaning dialog take over here.
+    _state.ConfirmationClosed(false);
+    break;
+  case RemoteAction::Ignore:
+    break;
+  }
+}
+
+void CMainFrame::ArmScheduleTimer(bool afterJob) {
+  if (_scheduleTimer)
+    ::KillTimer(_window, kScheduleTimerId);
+  LocalTime now = _platform.System().GetLocalTime();
+  _scheduleTimer = ::SetTimer(_window, kScheduleTimerId,
+                              ScheduleTimerInterval(now.Minute, now.Second, afterJob), nullptr);
+}
+
+void CMainFrame::OnScheduleTick() {
+  LocalTime now = _platform.System().GetLocalTime();
+  _scheduleTimer =
+      ::SetTimer(_window, kScheduleTimerId, ScheduleTickInterval(now.Minute, now.Second), nullptr);
+  // The countdown dialog and the scheduled job run from here once they exist.
+}
+
+void CMainFrame::StartViewer(const std::vector<std::string>& arguments) {
+  if (!_platform.WindowCommands().Start(_programFolder + kViewerProgram, arguments))
+    MessageBox("Unable to locate file Blankwright Drive Viewer.exe.  Reinstall Blankwright.",
+               "File not Found", MB_OK | MB_ICONERROR);
+}
+
+void CMainFrame::ShowAbout() {
+  _state.OpenAbout();
+  ui::CAboutBox about("Blankwright");
+  _currentDialog = &about;
+  about.DoModal(_instance, IDD_ABOUTBOX, nullptr);
+  _currentDialog = nullptr;
+  _state.AboutClosed();
+}
+
+void CMainFrame::BringCurrentDialogToFront() {
+  if (_currentDialog && _currentDialog->IsValid())
+    _currentDialog->BringToFront();
+}
+
+int CMainFrame::MessageBox(const char* text, const char* caption, UINT style) {
+  return ::MessageBoxA(_window, text, caption, style);
+}
+
+} // namespace bw

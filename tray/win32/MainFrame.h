@@ -1,0 +1,53 @@
+// The tray program's one top-level window: never shown, met by the user as the tray icon, and
+// the single dispatcher of work. Its decisions are the tested rules of CFrameState and the
+// schedule timer; this class binds them to messages.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32.h"
+#include "settings/Settings.h"
+#include "tray/FrameState.h"
+#include "ui/Window.h"
+
+#include <string>
+
+namespace bw {
+
+/// The class and title by which the other programs find this window.
+inline constexpr const char* kMainFrameClass = "AfxFrameOrView42s";
+
+class CMainFrame {
+public:
+  CMainFrame(IPlatform& platform, std::string programFolder);
+  /// Makes the hidden window; false when that failed (start-up then ends).
+  bool Create(HINSTANCE instance);
+  HWND Handle() const { return _window; }
+
+private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCreate();
+  bool TrayIcon(DWORD action);
+  void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+  void OnCommand(int id);
+  void OnRemoteCommand(uint32_t word);
+  void ArmScheduleTimer(bool afterJob);
+  void OnScheduleTick();
+  void StartViewer(const std::vector<std::string>& arguments);
+  void ShowAbout();
+  void BringCurrentDialogToFront();
+  int MessageBox(const char* text, const char* caption, UINT style);
+
+  IPlatform& _platform;
+  std::string _programFolder;
+  HINSTANCE _instance = nullptr;
+  HWND _window = nullptr;
+  HICON _icon = nullptr;
+  ui::CWindow* _currentDialog = nullptr; ///< the modal window of the activity in progress
+  UINT_PTR _scheduleTimer = 0;
+  CFrameState _state;
+  CSettings _settings;
+};
+
+} // namespace bw
