@@ -21,6 +21,10 @@ bool MakeFolders(const std::string& folder);
 /// crash or a full disk leaves either the old file or the new one, never a mix.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
 
+/// Starts program with arguments (argv[0] is the program) without waiting; false when it could
+/// not be executed (glibc reports a missing or non-executable program as the spawn's failure).
+bool SpawnProgram(const std::string& program, const std::vector<std::string>& arguments, int& pid);
+
 /// Translates an errno value to the Win32 error code the portable code expects.
 uint32_t TranslateErrno(int error);
 

@@ -112,15 +112,23 @@ std::string CPosixSystem::GetCompanionProgram(const std::string& windowsName) {
   return GetProgramFolder() + name;
 }
 
-bool CPosixSystem::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                              uint32_t& exitCode) {
+bool SpawnProgram(const std::string& program, const std::vector<std::string>& arguments, int& pid) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : arguments)
     argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  pid_t pid;
-  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+  pid_t spawned;
+  if (::posix_spawn(&spawned, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    return false;
+  pid = spawned;
+  return true;
+}
+
+bool CPosixSystem::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                              uint32_t& exitCode) {
+  int pid;
+  if (!SpawnProgram(program, arguments, pid))
     return false;
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0)
