@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "settings/Settings.h"
+#include "tests/unit/ForwardingDrives.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -115,25 +116,10 @@ protected:
   IMessageBox& NativeMessageBox() override { return _boxes; }
 
 private:
-  class CDrives final : public IDrives {
+  class CDrives final : public test::CForwardingDrives {
   public:
-    explicit CDrives(IDrives& inner) : _inner(inner) {}
-    uint32_t GetLogicalDrives() override { return _inner.GetLogicalDrives(); }
-    DriveType GetDriveType(char letter) override { return _inner.GetDriveType(letter); }
-    bool GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) override {
-      return _inner.GetDiskFreeSpaceEx(letter, freeBytes);
-    }
-    bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override {
-      return _inner.GetDiskFreeSpace(letter, space);
-    }
-    bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
-                     uint32_t sectorSize, void* buffer) override {
-      return _inner.ReadSectors(reader, letter, first, count, sectorSize, buffer);
-    }
+    using CForwardingDrives::CForwardingDrives;
     bool CheckMounted(char, std::string&) override { return true; }
-
-  private:
-    IDrives& _inner;
   };
   class CBoxes final : public IMessageBox {
   public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/memory/MemoryPlatform.h"
+#include "tests/unit/ForwardingDrives.h"
 #include "viewer/DriveScan.h"
 
 #include <deque>
@@ -50,32 +51,18 @@ private:
 };
 
 /// The memory drives, with reads that fail where FailRead says so.
-class CFaultyDrives final : public IDrives {
+class CFaultyDrives final : public CForwardingDrives {
 public:
-  explicit CFaultyDrives(IDrives& inner) : _inner(inner) {}
-  uint32_t GetLogicalDrives() override { return _inner.GetLogicalDrives(); }
-  DriveType GetDriveType(char letter) override { return _inner.GetDriveType(letter); }
-  bool GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) override {
-    return _inner.GetDiskFreeSpaceEx(letter, freeBytes);
-  }
-  bool GetDiskFreeSpace(char letter, DiskFreeSpace& space) override {
-    return _inner.GetDiskFreeSpace(letter, space);
-  }
+  using CForwardingDrives::CForwardingDrives;
   bool ReadSectors(RawReader reader, char letter, uint64_t first, uint32_t count,
                    uint32_t sectorSize, void* buffer) override {
     if (FailRead && FailRead(first, count))
       return false;
-    return _inner.ReadSectors(reader, letter, first, count, sectorSize, buffer);
-  }
-  bool CheckMounted(char letter, std::string& reason) override {
-    return _inner.CheckMounted(letter, reason);
+    return CForwardingDrives::ReadSectors(reader, letter, first, count, sectorSize, buffer);
   }
 
   /// (first sector, count) -> true to fail the read.
   std::function<bool(uint64_t, uint32_t)> FailRead;
-
-private:
-  IDrives& _inner;
 };
 
 class CScanPlatform final : public IPlatform {
