@@ -59,3 +59,14 @@ mount_readonly() {
 run_wine() {
   "$source_dir/scripts/wine-run" "$@"
 }
+
+# check_test_program STATUS OUTPUT [COUNT]: a GoogleTest program run under Wine passed. Exit
+# codes alone prove nothing there (a program that never ran can exit 0): every test must have
+# run (COUNT of them, when given), none skipped, none failed.
+check_test_program() {
+  local status=$1 output=$2 count=${3:-}
+  ((status == 0)) || fail "the test program exited with $status"
+  grep -q "^\[  PASSED  \] ${count:+$count tests}" <<<"$output" ||
+    fail "not all ${count:+$count }tests passed"
+  ! grep -q 'SKIPPED\|FAILED' <<<"$output" || fail "tests were skipped or failed"
+}
