@@ -218,6 +218,86 @@ def menu_strip():
     return canvas
 
 
+def icon(draw, sizes=(16, 32)):
+    """An icon with one picture per size; draw(canvas, size) paints on a transparent canvas."""
+    pictures = []
+    for size in sizes:
+        canvas = Canvas(size, size)
+        draw(canvas, size)
+        pictures.append(canvas)
+    return ico(pictures)
+
+
+def draw_close_programs(canvas, n):
+    """Two program windows, the front one crossed out."""
+    u = n / 16
+    for ox in (0, 4):
+        x0, y0 = int((1 + ox) * u), int((1 + ox) * u)
+        canvas.rect(x0, y0, x0 + int(11 * u), y0 + int(10 * u), GREY)
+        canvas.rect(x0 + 1, y0 + int(3 * u), x0 + int(11 * u) - 1, y0 + int(10 * u) - 1, WHITE)
+        canvas.rect(x0, y0, x0 + int(11 * u), y0 + int(3 * u), NAVY)
+    for i in range(int(7 * u), n - 1):
+        w = max(1, int(1.5 * u))
+        canvas.rect(i, i - int(3 * u), i + w, i - int(3 * u) + w, (255, 0, 0))
+        canvas.rect(n + int(4 * u) - i - w, i - int(3 * u), n + int(4 * u) - i, i - int(3 * u) + w,
+                    (255, 0, 0))
+
+
+def draw_warning(canvas, n):
+    """A yellow triangle with an exclamation mark."""
+    for y in range(1, n - 1):
+        half = (y - 1) * (n / 2 - 1) / (n - 3)
+        x0, x1 = int(n / 2 - half - 0.5), int(n / 2 + half + 0.5)
+        canvas.rect(x0, y, x1, y + 1, BLACK)
+        if y < n - 2:
+            canvas.rect(x0 + 1, y, x1 - 1, y + 1, YELLOW)
+    u = n / 16
+    canvas.rect(int(7 * u), int(5 * u), int(9 * u), int(10 * u), BLACK)
+    canvas.rect(int(7 * u), int(11 * u), int(9 * u), int(13 * u), BLACK)
+
+
+def draw_power(canvas, n):
+    """The shut-down button: a dark red disc with the power sign."""
+    c = n / 2
+    canvas.disc(c, c, c - 0.5, DARK_RED)
+    canvas.ring(c, c, n * 0.32, max(1.2, n / 11), WHITE)
+    canvas.rect(int(c - n / 16), int(n * 0.12), int(c + n / 16) + 1, int(c), DARK_RED)
+    canvas.rect(int(c - n / 32), int(n * 0.12), int(c + n / 32) + 1, int(c), WHITE)
+
+
+def draw_hourglass(canvas, n):
+    """An hourglass: the cleaning takes its time."""
+    u = n / 16
+    canvas.rect(int(3 * u), int(1 * u), int(13 * u), int(2 * u) + 1, BLACK)
+    canvas.rect(int(3 * u), int(14 * u) - 1, int(13 * u), int(15 * u), BLACK)
+    for y in range(int(2 * u) + 1, int(14 * u) - 1):
+        t = abs(y + 0.5 - n / 2) / (n / 2 - 2 * u)
+        half = max(1, t * 5 * u)
+        x0, x1 = int(n / 2 - half), int(n / 2 + half + 0.5)
+        canvas.rect(x0, y, x1, y + 1, BLACK)
+        sand = (y > n / 2 and t > 0.35) or (y < n / 2 and t < 0.6)
+        canvas.rect(x0 + 1, y, x1 - 1, y + 1, YELLOW if sand else WHITE)
+
+
+def draw_program_window(canvas, n):
+    """A generic program window, for a drive the shell has no picture of."""
+    canvas.rect(1, 2, n - 1, n - 2, BLACK)
+    canvas.rect(2, 3, n - 2, n - 3, WHITE)
+    canvas.rect(2, 3, n - 2, 3 + max(2, n // 6), NAVY)
+
+
+def draw_check(canvas, n):
+    """A red check mark on a see-through background."""
+    u = n / 16
+    w = max(2, int(2 * u))
+    for i in range(int(4 * u)):
+        canvas.rect(int((2 + i) * u), int((8 + i) * u), int((2 + i) * u) + w, int((8 + i) * u) + w,
+                    (255, 0, 0))
+    for i in range(int(9 * u)):
+        canvas.rect(int((6 + i) * u), int((12 - i) * u), int((6 + i) * u) + w,
+                    int((12 - i) * u) + w, (255, 0, 0))
+
+
 def splash(bits):
     """The start-up picture: a navy gradient, the mark, and stripes being wiped away."""
     canvas = Canvas(320, 160)
@@ -262,6 +342,13 @@ def main():
         "splash8.bmp": splash(8),
         "cleaning.avi": animation("cleaning"),
         "zapping.avi": animation("zapping"),
+        "closeprograms.ico": icon(draw_close_programs),
+        "warning.ico": icon(draw_warning),
+        "shutdown.ico": icon(draw_power),
+        "hourglass.ico": icon(draw_hourglass),
+        "program.ico": icon(draw_program_window, (16,)),
+        "check.ico": icon(draw_check, (16,)),
+        "nocheck.ico": icon(lambda canvas, n: None, (16,)),
     }
     for name, data in files.items():
         path = os.path.join(out, name)

@@ -1,5 +1,6 @@
 #include "tray/FrameState.h"
 
+#include "platform/System.h"
 #include "tray/RemoteCommand.h"
 
 #include <cstdio>
@@ -10,6 +11,20 @@ WarningWatchStep WarningWatch(bool markerSet, int64_t secondsSinceWipe) {
   if (!markerSet || secondsSinceWipe >= kWarningWatchSeconds)
     return WarningWatchStep::Stop;
   return WarningWatchStep::CloseWarnings;
+}
+
+WarningWatchStep WarningWatch(ISystem& system, const CWipeMarker& marker) {
+  if (!marker.Flag)
+    return WarningWatchStep::Stop;
+  FileTime then = 0;
+  FileTime now = 0;
+  // A time that cannot be read counts as long ago: the watch must not run for ever.
+  if (!system.LocalTimeToFileTime(marker.Time, then) ||
+      !system.LocalTimeToFileTime(system.GetLocalTime(), now))
+    return WarningWatchStep::Stop;
+  constexpr int64_t kTicksPerSecond = 10000000;
+  return WarningWatch(true, (static_cast<int64_t>(now) - static_cast<int64_t>(then)) /
+                                kTicksPerSecond);
 }
 
 TrayAction CFrameState::TrayClick(uint32_t iconId, uint32_t mouseMessage) const {

@@ -5,11 +5,14 @@
 #pragma once
 
 #include "engine/CleaningJob.h"
+#include "engine/WipeMarker.h"
 
 #include <cstdint>
 #include <string>
 
 namespace bw {
+
+class ISystem;
 
 /// The frame's busy state; the numbers are the ones the system has always used.
 enum class BusyState : uint8_t {
@@ -53,6 +56,8 @@ constexpr int64_t kWarningWatchSeconds = 20;
 
 /// The watch at a tick: stop when no wipe happened, or 20 s or more after it.
 WarningWatchStep WarningWatch(bool markerSet, int64_t secondsSinceWipe);
+/// The same at the system's local time now, for the marker a wipe left.
+WarningWatchStep WarningWatch(ISystem& system, const CWipeMarker& marker);
 
 /// The frame's state: busy, the next or running job's mode and drives, the shut-down pending
 /// flag. Each operation is one step of a frame handler; a true result tells the handler to go

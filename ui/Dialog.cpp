@@ -34,6 +34,15 @@ INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_CLOSE:
     OnClose();
     return TRUE;
+  case WM_CTLCOLORSTATIC: {
+    COLORREF colour = TextColour(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    if (colour == CLR_INVALID)
+      return FALSE;
+    HDC context = reinterpret_cast<HDC>(wParam);
+    ::SetTextColor(context, colour);
+    ::SetBkColor(context, ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
+  }
   default:
     return FALSE;
   }

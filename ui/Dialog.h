@@ -33,6 +33,8 @@ protected:
   virtual void OnCancel() { End(IDCANCEL); }
   /// WM_CLOSE: the same as Cancel unless a dialog says otherwise.
   virtual void OnClose() { OnCancel(); }
+  /// The text colour of a static control, CLR_INVALID for the system's own.
+  virtual COLORREF TextColour(int /*controlId*/) const { return CLR_INVALID; }
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam,

@@ -1,9 +1,15 @@
 #include "tray/win32/MainFrame.h"
 
+#include "engine/CleaningDialogRes.h"
 #include "engine/LeftoverCleanup.h"
+#include "settings/Schedule.h"
 #include "tray/RemoteCommand.h"
 #include "tray/ScheduleTimer.h"
 #include "tray/win32/BaseRes.h"
+#include "tray/win32/CleaningDialog.h"
+#include "tray/win32/CloseAllProgramsDialog.h"
+#include "tray/win32/ScheduledCleaningDialog.h"
+#include "tray/win32/ShutdownDialog.h"
 #include "ui/AboutBox.h"
 
 namespace bw {
@@ -11,7 +17,11 @@ namespace {
 
 constexpr UINT kTrayNotify = WM_USER + 1;
 constexpr UINT kRemoteCommand = WM_USER + 2;
+constexpr UINT kConfirmCleaning = WM_USER + 4;
+constexpr UINT kRunCleaningJob = WM_USER + 6;
 constexpr UINT_PTR kScheduleTimerId = 1;
+constexpr UINT_PTR kWarningWatchTimerId = 2;
+constexpr UINT kWarningWatchInterval = 1000;
 constexpr const char* kViewerProgram = "Blankwright Drive Viewer.exe";
 
 // A box owned by the frame, for the start-up clean-up's questions.
@@ -81,6 +91,14 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_COMMAND:
     OnCommand(LOWORD(wParam));
     return 0;
+  case WM_MEASUREITEM:
+    if (_menu.MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+      return TRUE;
+    break;
+  case WM_DRAWITEM:
+    if (_menu.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+      return TRUE;
+    break;
   case kTrayNotify:
     OnTrayNotify(wParam, lParam);
     return 0;
@@ -94,20 +112,32 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   case kRemoteCommand:
     OnRemoteCommand(static_cast<uint32_t>(lParam));
     return 0;
+  case kConfirmCleaning:
+    ConfirmCleaning();
+    return 0;
+  case kRunCleaningJob:
+    RunCleaningJob();
+    return 0;
   case WM_TIMER:
     if (wParam == kScheduleTimerId)
       OnScheduleTick();
+    else if (wParam == kWarningWatchTimerId)
+      OnWarningWatchTick();
     return 0;
   case WM_TIMECHANGE:
     ArmScheduleTimer(false);
     return 0;
+  case WM_QUERYENDSESSION:
+    return OnQueryEndSession() ? TRUE : FALSE;
   default:
-    return ::DefWindowProcA(_window, message, wParam, lParam);
+    break;
   }
+  return ::DefWindowProcA(_window, message, wParam, lParam);
 }
 
 void CMainFrame::OnCreate() {
   _icon = ::LoadIconA(_instance, MAKEINTRESOURCEA(IDI_TRAY));
+  _menu.Load(_instance, IDR_MAINFRAME);
   TrayIcon(NIM_ADD);
   _settings.Load(_platform);
   ArmScheduleTimer(false);
@@ -135,12 +165,10 @@ void CMainFrame::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     BringCurrentDialogToFront();
     break;
   case TrayAction::ShowMenu: {
-    HMENU menu = ::LoadMenuA(_instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     POINT cursor;
     ::GetCursorPos(&cursor);
     ::SetForegroundWindow(_window);
-    ::TrackPopupMenu(::GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, _window, nullptr);
-    ::DestroyMenu(menu);
+    ::TrackPopupMenu(_menu.Popup(), 0, cursor.x, cursor.y, 0, _window, nullptr);
     break;
   }
   case TrayAction::OpenConfiguration:
@@ -166,10 +194,96 @@ void CMainFrame::OnCommand(int id) {
   case ID_APP_EXIT:
     ::DestroyWindow(_window);
     break;
+  case ID_CONFIGURATION:
+    OpenConfiguration();
+    break;
+  case ID_SHUTDOWN:
+    OpenShutdown();
+    break;
   default:
-    // The configuration sheet and the System Shutdown dialog join here with their windows.
     break;
   }
+}
+
+INT_PTR CMainFrame::RunAsCurrent(ui::CDialog& dialog, int id) {
+  ui::CWindow* outer = _currentDialog;
+  _currentDialog = &dialog;
+  INT_PTR result = dialog.DoModal(_instance, id, nullptr);
+  _currentDialog = outer;
+  return result;
+}
+
+void CMainFrame::OpenConfiguration() {
+  _state.OpenConfiguration();
+  // The configuration sheet opens here; its pages write the record, and its Clean Selected
+  // Drives button sets cleanNow.
+  bool cleanNow = false;
+  if (_state.ConfigurationClosed(cleanNow, _settings.SelectedDrivesText()))
+    ::PostMessageA(_window, kConfirmCleaning, 0, 0);
+  else
+    ArmScheduleTimer(false);
+}
+
+void CMainFrame::OpenShutdown() {
+  _state.OpenShutdown();
+  CShutdownDialog dialog(_instance, _platform, _settings);
+  bool ok = RunAsCurrent(dialog, IDD_SHUTDOWN) == IDOK;
+  if (ok)
+    _settings.Save(_platform);
+  if (_state.ShutdownClosed(ok, _settings.SelectedDrivesText()))
+    ::PostMessageA(_window, kRunCleaningJob, 0, 0);
+}
+
+void CMainFrame::ConfirmCleaning() {
+  CCloseAllProgramsDialog dialog(_state.TargetDriveText());
+  if (_state.ConfirmationClosed(RunAsCurrent(dialog, IDD_CLOSE_PROGRAMS) == IDOK))
+    ::PostMessageA(_window, kRunCleaningJob, 0, 0);
+}
+
+void CMainFrame::RunCleaningJob() {
+  if (_scheduleTimer) {
+    ::KillTimer(_window, kScheduleTimerId);
+    _scheduleTimer = 0;
+  }
+  {
+    CCleaningDialog dialog(_instance, _platform, _settings, _wipeMarker,
+                           static_cast<JobMode>(_state.Mode()), _state.TargetDriveText(),
+                           _logOffCleaning);
+    _currentDialog = &dialog;
+    dialog.Run();
+    _currentDialog = nullptr;
+    _settings.Save(_platform);
+    // A shut-down cleaning that cleaned its last drive goes on to shut the system down; that
+    // continuation joins here.
+  }
+  if (_wipeMarker.Flag)
+    ::SetTimer(_window, kWarningWatchTimerId, kWarningWatchInterval, nullptr);
+  _state.JobEnded();
+  ArmScheduleTimer(true);
+}
+
+bool CMainFrame::OnQueryEndSession() {
+  if (_state.LogoffCleaningWanted(_settings.CleanAtLogout != 0, _settings.SelectedDrivesText())) {
+    CCloseAllProgramsDialog confirmation(_state.TargetDriveText());
+    if (RunAsCurrent(confirmation, IDD_CLOSE_PROGRAMS) == IDOK) {
+      _state.LogoffConfirmed();
+      _logOffCleaning = true;
+      CCleaningDialog dialog(_instance, _platform, _settings, _wipeMarker, JobMode::Logoff,
+                             _state.TargetDriveText(), true);
+      ui::CWindow* outer = _currentDialog;
+      _currentDialog = &dialog;
+      dialog.Run();
+      _currentDialog = outer;
+      _settings.Save(_platform);
+      _platform.Desktop().PressWaitButton(true);
+      _logOffCleaning = false;
+    } else {
+      _state.LogoffDeclined();
+    }
+  }
+  // The log-off goes on, whatever happened here.
+  _state.LogoffNoticeEnded();
+  return true;
 }
 
 void CMainFrame::OnRemoteCommand(uint32_t word) {
@@ -186,16 +300,14 @@ void CMainFrame::OnRemoteCommand(uint32_t word) {
     break;
   case RemoteAction::Configure:
     TrayIcon(NIM_ADD);
-    OnCommand(ID_CONFIGURATION);
-    _state.ConfigurationClosed(false, {});
+    OpenConfiguration();
     break;
   case RemoteAction::Zap:
     // The zap's warning and progress dialogs take over here once they exist.
     _state.ZapEnded();
     break;
   case RemoteAction::ConfirmCleaning:
-    // The Close All Programs confirmation and the cleaning dialog take over here.
-    _state.ConfirmationClosed(false);
+    ::PostMessageA(_window, kConfirmCleaning, 0, 0);
     break;
   case RemoteAction::Ignore:
     break;
@@ -214,7 +326,23 @@ void CMainFrame::OnScheduleTick() {
   LocalTime now = _platform.System().GetLocalTime();
   _scheduleTimer =
       ::SetTimer(_window, kScheduleTimerId, ScheduleTickInterval(now.Minute, now.Second), nullptr);
-  // The countdown dialog and the scheduled job run from here once they exist.
+  if (_state.Busy() != BusyState::Idle || !ScheduledCleaningDue(_settings, now))
+    return;
+  if (!_state.ScheduledCleaningDue(_settings.SelectedDrivesText()))
+    return;
+  CScheduledCleaningDialog countdown(_state.TargetDriveText());
+  if (_state.CountdownClosed(RunAsCurrent(countdown, IDD_SCHEDULED_CLEANING) == IDOK))
+    ::PostMessageA(_window, kRunCleaningJob, 0, 0);
+}
+
+void CMainFrame::OnWarningWatchTick() {
+  if (WarningWatch(_platform.System(), _wipeMarker) == WarningWatchStep::Stop) {
+    _wipeMarker.Flag = false;
+    ::KillTimer(_window, kWarningWatchTimerId);
+    return;
+  }
+  _platform.Desktop().CloseLowSpaceWarning();
+  _platform.Desktop().PressWaitButton(_logOffCleaning);
 }
 
 void CMainFrame::StartViewer(const std::vector<std::string>& arguments) {
@@ -226,9 +354,7 @@ void CMainFrame::StartViewer(const std::vector<std::string>& arguments) {
 void CMainFrame::ShowAbout() {
   _state.OpenAbout();
   ui::CAboutBox about("Blankwright");
-  _currentDialog = &about;
-  about.DoModal(_instance, IDD_ABOUTBOX, nullptr);
-  _currentDialog = nullptr;
+  RunAsCurrent(about, IDD_ABOUTBOX);
   _state.AboutClosed();
 }
 

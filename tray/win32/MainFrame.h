@@ -3,10 +3,13 @@
 // schedule timer; this class binds them to messages.
 #pragma once
 
+#include "engine/WipeMarker.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32.h"
 #include "settings/Settings.h"
 #include "tray/FrameState.h"
+#include "ui/Dialog.h"
+#include "ui/ToolbarMenu.h"
 #include "ui/Window.h"
 
 #include <string>
@@ -32,8 +35,17 @@ private:
   void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
   void OnCommand(int id);
   void OnRemoteCommand(uint32_t word);
+  void OpenConfiguration();
+  void OpenShutdown();
+  void ConfirmCleaning();
+  void RunCleaningJob();
+  bool OnQueryEndSession();
   void ArmScheduleTimer(bool afterJob);
   void OnScheduleTick();
+  void OnWarningWatchTick();
+  /// Runs dialog modally from resource id as the activity in progress, so that clicks and
+  /// commands while it is open bring it to the front.
+  INT_PTR RunAsCurrent(ui::CDialog& dialog, int id);
   void StartViewer(const std::vector<std::string>& arguments);
   void ShowAbout();
   void BringCurrentDialogToFront();
@@ -48,6 +60,9 @@ private:
   UINT_PTR _scheduleTimer = 0;
   CFrameState _state;
   CSettings _settings;
+  CWipeMarker _wipeMarker;    ///< set by a free-space wipe: watch for the system's notices
+  bool _logOffCleaning = false; ///< a log-off cleaning runs: answer the "not responding" prompt
+  ui::CToolbarMenu _menu;
 };
 
 } // namespace bw

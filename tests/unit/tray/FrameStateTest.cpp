@@ -1,6 +1,7 @@
+#include "platform/memory/MemoryPlatform.h"
 #include "tray/FrameState.h"
-
 #include "tray/RemoteCommand.h"
+
 
 #include <gtest/gtest.h>
 
@@ -201,6 +202,18 @@ TEST(WarningWatchTest, StopsWithoutAWipeOrTwentySecondsAfterIt) {
   EXPECT_EQ(WarningWatch(true, 19), WarningWatchStep::CloseWarnings);
   EXPECT_EQ(WarningWatch(true, 20), WarningWatchStep::Stop);
   EXPECT_EQ(WarningWatch(true, -3), WarningWatchStep::CloseWarnings) << "clock set back";
+}
+
+TEST(WarningWatchTest, CountsFromTheMarkersLocalTime) {
+  memory::CMemorySystem system;
+  CWipeMarker marker{true, system.Now};
+  system.Now.Second += 19;
+  EXPECT_EQ(WarningWatch(system, marker), WarningWatchStep::CloseWarnings);
+  system.Now.Second += 1;
+  EXPECT_EQ(WarningWatch(system, marker), WarningWatchStep::Stop);
+  marker.Flag = false;
+  system.Now = marker.Time;
+  EXPECT_EQ(WarningWatch(system, marker), WarningWatchStep::Stop);
 }
 
 } // namespace

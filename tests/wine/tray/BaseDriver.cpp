@@ -6,6 +6,12 @@
 //   bw_base_driver send CODE [LETTER]                  a command word to the main window
 //   bw_base_driver menu ID                             a tray menu command to the main window
 //   bw_base_driver close TITLE                         WM_CLOSE to the window with that title
+//   bw_base_driver text TITLE ID                       prints the text of control ID in TITLE
+//   bw_base_driver click TITLE ID                      clicks button ID of TITLE (posted)
+//   bw_base_driver char TITLE CODE                     posts WM_CHAR CODE to TITLE
+//   bw_base_driver post MESSAGE WPARAM LPARAM          posts a message to the main window
+//   bw_base_driver query-end-session                   asks the main window whether the user
+//                                                      may log off; prints its answer
 #include "platform/Platform.h"
 #include "platform/WindowCommands.h"
 #include "platform/win32/Win32.h"
@@ -27,7 +33,8 @@ WindowId Find(IWindowCommands& windows, const std::string& title, const char* cl
 
 int Usage() {
   std::fputs("usage: bw_base_driver wait-window TITLE [CLASS] SECONDS | wait-gone TITLE SECONDS"
-             " | send CODE [LETTER] | menu ID | close TITLE\n",
+             " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
+             " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session\n",
              stderr);
   return 2;
 }
@@ -35,7 +42,7 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3)
+  if (argc < 3 && !(argc == 2 && std::string(argv[1]) == "query-end-session"))
     return Usage();
   auto platform = CreateNativePlatform();
   IWindowCommands& windows = platform->WindowCommands();
@@ -66,6 +73,45 @@ int main(int argc, char** argv) {
     if (argc > 3)
       word |= uint32_t{static_cast<uint8_t>(argv[3][0])} << 16;
     return windows.SendCommand(main, word) ? 0 : 1;
+  }
+  if (command == "post" && argc == 5) {
+    return ::PostMessageA(reinterpret_cast<HWND>(main), std::strtoul(argv[2], nullptr, 0),
+                          std::strtoul(argv[3], nullptr, 0),
+                          static_cast<LPARAM>(std::strtoul(argv[4], nullptr, 0)))
+               ? 0
+               : 1;
+  }
+  if (command == "query-end-session") {
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutA(reinterpret_cast<HWND>(main), WM_QUERYENDSESSION, 0,
+                               ENDSESSION_LOGOFF, SMTO_NORMAL, 600000, &answer))
+      return 1;
+    std::printf("%s\n", answer ? "TRUE" : "FALSE");
+    return 0;
+  }
+  HWND dialog = argc > 2 ? reinterpret_cast<HWND>(windows.FindWindowByTitle(argv[2])) : nullptr;
+  if ((command == "text" || command == "click" || command == "char") && argc == 4) {
+    if (!dialog) {
+      std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
+      return 1;
+    }
+    int number = std::atoi(argv[3]);
+    if (command == "char")
+      return ::PostMessageA(dialog, WM_CHAR, static_cast<WPARAM>(number), 0) ? 0 : 1;
+    HWND control = ::GetDlgItem(dialog, number);
+    if (!control) {
+      std::fprintf(stderr, "bw_base_driver: \"%s\" has no control %d\n", argv[2], number);
+      return 1;
+    }
+    if (command == "click")
+      return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(control))
+                 ? 0
+                 : 1;
+    char text[1024] = {};
+    ::GetWindowTextA(control, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
   }
   if (command == "close") {
     WindowId window = windows.FindWindowByTitle(argv[2]);

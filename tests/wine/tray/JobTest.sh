@@ -1,0 +1,224 @@
+#!/usr/bin/env bash
+# Blankwright Base.exe under Wine cleaning an image drive Y:, driven as the other programs and a
+# user do, in one prefix:
+#   - leftovers of an interrupted job in CURRENTDRIVE's folder are removed at start;
+#   - code 2 for Y opens Close All Programs with "Y:" in dark red; Clean Drives runs the job in
+#     its progress dialog and the Cleaning Report shows Y: as cleaned; while it is open Base
+#     uses next to no processor time, and Enter closes it;
+#   - Cancel in the progress dialog asks the quit question; Yes stops the job and the report
+#     lists Y: as not cleaned;
+#   - WM_QUERYENDSESSION with CleanAtLogout runs the log-off job after the confirmation and
+#     answers TRUE; the System Shutdown dialog opens from the tray menu with its drive list;
+#   - a schedule match opens the ten-second countdown, which starts the job, and code 100 ends
+#     Base in the middle of that job.
+# Then the oracles of the rig's clean test: no byte other than the pass's 0x00 in the
+# unallocated space (blkls), every live file as it was.
+#
+# usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs
+#        JobTest.sh --inside OUT BASE DRIVER CLI ROOT IMAGE   (under wine-run --command)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+rig=$here/../../rig
+
+if [[ ${1:-} == --inside ]]; then
+  out=$2 base=$3 driver=$4 cli=$5 root=$6 image=$7
+  failures=0
+  check() { # check WHAT COMMAND...
+    local what=$1
+    shift
+    if ! "$@"; then
+      echo "FAIL: $what" >&2
+      failures=$((failures + 1))
+    fi
+  }
+  # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
+  drive() {
+    "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1
+    local status=$?
+    tr -d '\r' <"$out/driver.log" >"$out/driver.txt"
+    return $status
+  }
+  text_is() { # text_is TITLE ID EXPECTED
+    drive text "$1" "$2" && [[ $(cat "$out/driver.txt") == "$3" ]] ||
+      { echo "\"$1\" control $2: \"$(cat "$out/driver.txt")\", not \"$3\"" >&2 && return 1; }
+  }
+  shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
+  cli() { "$WINE" "$cli" "$@" >"$out/cli.log" 2>&1 </dev/null; }
+  key='HKLM\Software\Tarnhollow\Blankwright\Settings'
+  setting() { "$WINE" reg add "$key" /v "$1" /t REG_BINARY /d "$(printf %02x "$2")" /f \
+    >/dev/null 2>&1 </dev/null; }
+  cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+  # One pass, no slack or names, so each job is quick; log-off cleaning on; Y: selected.
+  cli config set OverwriteCount 1 && cli config set CleanAtLogout 1 &&
+    cli config set CleanFileNames 0 || { cat "$out/cli.log" >&2 && exit 3; }
+  # Y: alone: every other drive of the prefix (C:, and Z:, the host's root) stays out.
+  "$WINE" reg add "$key" /v DRVS /t REG_SZ /d Y1-------- /f >/dev/null 2>&1 </dev/null
+  setting QC 1 # STANDARD slack: every file, as the rig's oracles expect
+  # What an interrupted name cleaning left in Y:\, named by CURRENTDRIVE: one of its filler
+  # files; and a user's file of the same extension, which is not Blankwright's to delete.
+  echo leftover >"$root/7BlankwrightBla.~BW"
+  echo mine >"$root/KEEP.~BW"
+  "$WINE" reg add "$key" /v CURRENTDRIVE /t REG_SZ /d 'Y:' /f >/dev/null 2>&1 </dev/null
+
+  "$WINE" "$base" &
+  first=$!
+  check "the main window is there" drive wait-window Blankwright AfxFrameOrView42s 60
+  for _ in $(seq 100); do [ -e "$root/7BlankwrightBla.~BW" ] && sleep 0.1; done
+  check "the leftover filler file is removed at start" [ ! -e "$root/7BlankwrightBla.~BW" ]
+  check "a user's file of the same extension stays" [ -e "$root/KEEP.~BW" ]
+  cli config export 'C:\bw-settings.reg'
+  check "CURRENTDRIVE is emptied at start" \
+    grep -q '^"CURRENTDRIVE"=""' "$WINEPREFIX/drive_c/bw-settings.reg"
+  live_before=$(cd "$root" && find . -type f ! -name '*BlankwrightBla.~BW' -exec sha256sum {} + | sort)
+
+  # Code 2: the confirmation, the job, the complete report.
+  check "code 2 is taken" drive send 2 Y
+  check "Close All Programs opens" drive wait-window "Close All Programs" 30
+  check "it names the drive" text_is "Close All Programs" 1059 "Y:"
+  shot "Close All Programs" close-all-programs
+  check "Clean Drives is pressed" drive click "Close All Programs" 1
+  check "the progress dialog opens" drive wait-window Cleaning 30
+  shot Cleaning cleaning
+  check "the report comes" drive wait-window "Cleaning Report" 300
+  check "the report names the cleaned drive" text_is "Cleaning Report" 1163 "Y:"
+  check "it is the complete report, without a not-cleaned line" \
+    bash -c '! "$0" "$1" text "Cleaning Report" 1164 >/dev/null 2>&1' "$WINE" "$driver"
+  shot "Cleaning Report" cleaning-done
+  before=$(cpu_ticks "$first")
+  sleep 5
+  after=$(cpu_ticks "$first")
+  echo "processor time of Base over 5 s with the report open: $((after - before)) ticks" >&2
+  check "an open report leaves the processor alone (under 0.5 s in 5 s)" \
+    [ $((after - before)) -lt 50 ]
+  check "Enter is sent" drive char "Cleaning Report" 13
+  check "Enter closes the report" drive wait-gone "Cleaning Report" 30
+  live_after=$(cd "$root" && find . -type f ! -name '*BlankwrightBla.~BW' -exec sha256sum {} + | sort)
+  check "every live file is as it was" [ "$live_before" == "$live_after" ]
+  sync
+  left=$(blkls "$image" | tr -d '\0' | wc -c)
+  echo "unallocated bytes other than 0x00 after the job: $left" >&2
+  check "the unallocated space holds only the pass's 0x00" [ "$left" -eq 0 ]
+
+  # Cancel asks; Yes stops the job and the report lists the drive as not cleaned.
+  check "code 2 is taken again" drive send 2 Y
+  check "Close All Programs opens again" drive wait-window "Close All Programs" 30
+  check "Clean Drives again" drive click "Close All Programs" 1
+  check "the progress dialog opens again" drive wait-window Cleaning 30
+  check "Cancel is pressed" drive click Cleaning 1167
+  check "the quit question comes" drive wait-window Abort 30
+  shot Abort abort
+  check "Yes is pressed" drive click Abort 6
+  check "the partial report comes" drive wait-window "Cleaning Report" 300
+  check "nothing was cleaned" text_is "Cleaning Report" 1163 "None"
+  check "Y: was not cleaned" text_is "Cleaning Report" 1164 "Y:"
+  shot "Cleaning Report" cleaning-report
+  check "OK closes it" drive click "Cleaning Report" 1
+  check "the partial report goes" drive wait-gone "Cleaning Report" 30
+
+  # The System Shutdown dialog from the tray menu, cancelled.
+  check "the shut-down command is taken" drive menu 32772
+  check "System Shutdown opens" drive wait-window "Blankwright System Shutdown" 30
+  shot "Blankwright System Shutdown" shutdown
+  check "Cancel closes it" drive click "Blankwright System Shutdown" 2
+  check "System Shutdown goes" drive wait-gone "Blankwright System Shutdown" 30
+
+  # Log-off: the confirmation, the job without report, TRUE.
+  "$WINE" "$driver" query-end-session >"$out/logoff.log" 2>&1 &
+  logoff=$!
+  check "the log-off asks first" drive wait-window "Close All Programs" 30
+  check "the log-off cleaning is confirmed" drive click "Close All Programs" 1
+  check "the log-off job runs" drive wait-window Cleaning 30
+  timeout 300 tail --pid=$logoff -f /dev/null
+  wait $logoff
+  tr -d '\r' <"$out/logoff.log" >&2
+  check "the log-off is allowed" grep -q TRUE "$out/logoff.log"
+  check "no report after a log-off cleaning" drive wait-gone "Cleaning Report" 1
+
+  # The schedule: Base reads it at start, so it is set for the coming minute and Base started
+  # again; its five-minute tick is stood in for by a WM_TIMER at that minute.
+  check "code 100 ends the first copy" drive send 100
+  check "the first copy is gone" drive wait-gone Blankwright 30
+  sleep 1
+  at=$(date -d '+1 minute' '+%u %-H %-M')
+  read -r weekday hour minute <<<"$at"
+  prefixes=(Mon Tues Wed Thurs Fri Sat Sun)
+  day=${prefixes[weekday - 1]}
+  pm=$((hour >= 12)) hour12=$((hour % 12 == 0 ? 12 : hour % 12))
+  setting CSCH 1 && setting "${day}Chk" 1 && setting "${day}HR" "$hour12" &&
+    setting "${day}Min" "$minute" && setting "${day}Marid" "$pm"
+  "$WINE" "$base" &
+  second=$!
+  check "the second copy starts" drive wait-window Blankwright AfxFrameOrView42s 60
+  while [[ $(date '+%-H %-M') != "$hour $minute" ]]; do sleep 0.5; done
+  check "the schedule tick is posted" drive post 0x113 1 0
+  check "the countdown opens" drive wait-window "Scheduled Cleaning" 30
+  check "it counts from 10 or a little less" drive text "Scheduled Cleaning" 1091
+  sleep 2
+  shot "Scheduled Cleaning" scheduled-cleaning
+  check "it names the drive" text_is "Scheduled Cleaning" 1059 "Y:"
+  check "the countdown starts the job" drive wait-window Cleaning 30
+  check "code 100 during the job is taken" drive send 100
+  timeout 30 tail --pid="$second" -f /dev/null
+  check "code 100 ends Base in the middle of a job" [ $? -eq 0 ]
+  kill "$second" 2>/dev/null
+  exit $((failures != 0))
+fi
+
+# ---------------------------------------------------------------------------------------------
+# On the host.
+# ---------------------------------------------------------------------------------------------
+# shellcheck source=../../rig/lib/common.sh
+. "$rig/lib/common.sh"
+# shellcheck source=../../rig/lib/images.sh
+. "$rig/lib/images.sh"
+# shellcheck source=../../rig/lib/populate.sh
+. "$rig/lib/populate.sh"
+source_dir=$1 win_build=$2 kind=${3:-ntfs}
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+base="$win_build/tray/win32/Blankwright Base.exe"
+driver=$win_build/tests/wine/tray/bw_base_driver.exe
+cli=$win_build/cli/blankwright.exe
+[[ -f $base && -f $driver && -f $cli ]] || skip "the win64 programs are not built"
+[[ -e /dev/fuse ]] || skip "no /dev/fuse"
+command -v import >/dev/null || skip "imagemagick's import is missing (scripts/setup)"
+rig_need blkls mkntfs ntfs-3g
+RIG_TMP=$(mktemp -d /tmp/bw-wine-job.XXXXXX) || exit 2
+export RIG_TMP
+trap rig_cleanup EXIT
+
+case $kind in
+ntfs)
+  image=$RIG_TMP/job.img mnt=$RIG_TMP/mnt out=$RIG_TMP/out
+  mkdir -p "$out" "$RIG_TMP/program"
+  cp "$base" "$RIG_TMP/program/"
+  make_ntfs "$image" 128 4096 && ntfs_mount "$image" "$mnt" && populate_tree "$mnt" || exit 2
+  # Old data in every free cluster, as a deleted file leaves it.
+  yes 'Deleted data the cleaning must overwrite.' 2>/dev/null | head -c 1G >"$mnt/OLD.TXT" 2>/dev/null
+  rm -f "$mnt/OLD.TXT" && sync
+  "$source_dir/scripts/wine-run" --timeout 560 --drive "y=$mnt" --raw "y=$image" --command -- \
+    bash "$0" --inside "$out" "$RIG_TMP/program/Blankwright Base.exe" "$driver" "$cli" "$mnt" \
+    "$image"
+  status=$?
+  ntfs_unmount "$mnt"
+  ((status == 0)) || fail "the scenario under Wine failed ($status)"
+  # Every job after the first wrote the same 0x00, and the one that code 100 cut short left
+  # its fill files behind (live files, removed by the next start): the space stays clean.
+  left=$(blkls "$image" | tr -d '\0' | wc -c)
+  check_eq "unallocated bytes other than 0x00 at the end" 0 "$left"
+  ;;
+*)
+  echo "usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs" >&2
+  exit 2
+  ;;
+esac
+for shot in close-all-programs cleaning cleaning-done abort cleaning-report shutdown \
+  scheduled-cleaning; do
+  [[ -s $out/$shot.png ]] || fail "no screenshot of $shot"
+done
+if [[ -n ${BW_SCREENSHOTS:-} ]]; then
+  mkdir -p "$BW_SCREENSHOTS" && cp "$out/"*.png "$BW_SCREENSHOTS/"
+fi
+rig_finish
