@@ -14,13 +14,21 @@
 # Then the oracles of the rig's clean test: no byte other than the pass's 0x00 in the
 # unallocated space (blkls), every live file as it was.
 #
-# usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs
-#        JobTest.sh --inside OUT BASE DRIVER CLI ROOT IMAGE   (under wine-run --command)
+# usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs|fat
+#        JobTest.sh --inside OUT BASE DRIVER CLI ROOT RAW     (under wine-run --command, NTFS)
+#        JobTest.sh --fat-host IMAGE UML_RUN OUT BASE DRIVER CLI  (under wine-run, FAT)
+#        JobTest.sh --fat-guest OUT BASE DRIVER CLI              (inside the guest)
+#
+#   ntfs  an NTFS image through ntfs-3g on the host, as Y: (files) and Y:: (sectors)
+#   fat   a FAT16 image mounted by the kernel's vfat driver inside User-Mode Linux, with wine64
+#         and an X server of its own running in the guest
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 rig=$here/../../rig
 
-if [[ ${1:-} == --inside ]]; then
-  out=$2 base=$3 driver=$4 cli=$5 root=$6 image=$7
+# scenario OUT BASE DRIVER CLI ROOT RAW: the steps, where Wine runs and the volume is mounted on
+# ROOT (its sectors readable at RAW), with Y: and Y:: linked to them.
+scenario() {
+  local out=$1 base=$2 driver=$3 cli=$4 root=$5 image=$6
   failures=0
   check() { # check WHAT COMMAND...
     local what=$1
@@ -88,13 +96,16 @@ if [[ ${1:-} == --inside ]]; then
   sleep 5
   after=$(cpu_ticks "$first")
   echo "processor time of Base over 5 s with the report open: $((after - before)) ticks" >&2
-  check "an open report leaves the processor alone (under 0.5 s in 5 s)" \
-    [ $((after - before)) -lt 50 ]
+  # In the guest every system call is a round trip through ptrace, so its figure says more
+  # about User-Mode Linux than about the report; the host's run holds the limit.
+  [ -n "${BW_UML_GUEST:-}" ] ||
+    check "an open report leaves the processor alone (under 0.2 s in 5 s)" \
+      [ $((after - before)) -lt 20 ]
   check "Enter is sent" drive char "Cleaning Report" 13
   check "Enter closes the report" drive wait-gone "Cleaning Report" 30
   live_after=$(cd "$root" && find . -type f ! -name '*BlankwrightBla.~BW' -exec sha256sum {} + | sort)
   check "every live file is as it was" [ "$live_before" == "$live_after" ]
-  sync
+  settle
   left=$(blkls "$image" | tr -d '\0' | wc -c)
   echo "unallocated bytes other than 0x00 after the job: $left" >&2
   check "the unallocated space holds only the pass's 0x00" [ "$left" -eq 0 ]
@@ -161,8 +172,55 @@ if [[ ${1:-} == --inside ]]; then
   timeout 30 tail --pid="$second" -f /dev/null
   check "code 100 ends Base in the middle of a job" [ $? -eq 0 ]
   kill "$second" 2>/dev/null
-  exit $((failures != 0))
-fi
+  return $((failures != 0))
+}
+
+# What the driver wrote, on the device: in the guest the raw reads go to the block device,
+# whose cache the file system does not share.
+settle() {
+  sync
+  [ -z "${BW_UML_GUEST:-}" ] || echo 3 >/proc/sys/vm/drop_caches
+}
+
+# old_data ROOT: every free cluster holds the text of a deleted file.
+old_data() {
+  yes 'Deleted data the cleaning must overwrite.' 2>/dev/null | head -c 1G >"$1/OLD.TXT" 2>/dev/null
+  rm -f "$1/OLD.TXT"
+  settle
+}
+
+case ${1:-} in
+--inside)
+  scenario "${@:2}"
+  exit
+  ;;
+--fat-host)
+  # The guest starts a Wine server of its own on the same prefix, and an X server of its own:
+  # the host's cannot be reached from inside.
+  image=$2
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  "$3" -q -t 840 -m 768M -o utf8 "$image" -- bash "$0" --fat-guest "${@:4}"
+  exit
+  ;;
+--fat-guest)
+  mount -t tmpfs -o size=1m bw-x11 /tmp/.X11-unix || exit 3
+  Xvfb :5 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  for _ in $(seq 300); do [ -S /tmp/.X11-unix/X5 ] && break; sleep 0.1; done
+  export DISPLAY=:5
+  ln -sfn "$BW_UML_MOUNT" "$WINEPREFIX/dosdevices/y:" &&
+    ln -sfn "$BW_UML_DEVICE" "$WINEPREFIX/dosdevices/y::" || exit 3
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  # shellcheck source=../../rig/lib/populate.sh
+  . "$rig/lib/populate.sh"
+  populate_tree "$BW_UML_MOUNT" || exit 3
+  old_data "$BW_UML_MOUNT"
+  scenario "$2" "$3" "$4" "$5" "$BW_UML_MOUNT" "$BW_UML_DEVICE"
+  status=$?
+  "$WINESERVER" -k 2>/dev/null
+  exit $status
+  ;;
+esac
 
 # ---------------------------------------------------------------------------------------------
 # On the host.
@@ -184,7 +242,7 @@ cli=$win_build/cli/blankwright.exe
 [[ -f $base && -f $driver && -f $cli ]] || skip "the win64 programs are not built"
 [[ -e /dev/fuse ]] || skip "no /dev/fuse"
 command -v import >/dev/null || skip "imagemagick's import is missing (scripts/setup)"
-rig_need blkls mkntfs ntfs-3g
+rig_need blkls mkntfs ntfs-3g mkfs.fat fsck.fat Xvfb
 RIG_TMP=$(mktemp -d /tmp/bw-wine-job.XXXXXX) || exit 2
 export RIG_TMP
 trap rig_cleanup EXIT
@@ -195,9 +253,7 @@ ntfs)
   mkdir -p "$out" "$RIG_TMP/program"
   cp "$base" "$RIG_TMP/program/"
   make_ntfs "$image" 128 4096 && ntfs_mount "$image" "$mnt" && populate_tree "$mnt" || exit 2
-  # Old data in every free cluster, as a deleted file leaves it.
-  yes 'Deleted data the cleaning must overwrite.' 2>/dev/null | head -c 1G >"$mnt/OLD.TXT" 2>/dev/null
-  rm -f "$mnt/OLD.TXT" && sync
+  old_data "$mnt"
   "$source_dir/scripts/wine-run" --timeout 560 --drive "y=$mnt" --raw "y=$image" --command -- \
     bash "$0" --inside "$out" "$RIG_TMP/program/Blankwright Base.exe" "$driver" "$cli" "$mnt" \
     "$image"
@@ -209,8 +265,21 @@ ntfs)
   left=$(blkls "$image" | tr -d '\0' | wc -c)
   check_eq "unallocated bytes other than 0x00 at the end" 0 "$left"
   ;;
+fat)
+  rig_require_uml
+  image=$RIG_TMP/job.img out=$RIG_TMP/out
+  mkdir -p "$out" "$RIG_TMP/program"
+  cp "$base" "$RIG_TMP/program/"
+  make_image fat16-1k-clusters "$image" || exit 2
+  "$source_dir/scripts/wine-run" --timeout 900 --command -- bash "$0" --fat-host "$image" \
+    "$source_dir/scripts/uml-run" "$out" "$RIG_TMP/program/Blankwright Base.exe" "$driver" "$cli" ||
+    fail "the scenario in the guest failed"
+  fsck_clean "$image" || fail "fsck.fat -n is not clean"
+  left=$(blkls "$image" | tr -d '\0' | wc -c)
+  check_eq "unallocated bytes other than 0x00 at the end" 0 "$left"
+  ;;
 *)
-  echo "usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs" >&2
+  echo "usage: JobTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs|fat" >&2
   exit 2
   ;;
 esac

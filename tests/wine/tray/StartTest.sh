@@ -41,6 +41,13 @@ if [[ ${1:-} == --inside ]]; then
   check "a second start ends at once with status 0" [ $? -eq 0 ]
   check "the first copy still runs" kill -0 "$first"
 
+  # A right click on the tray icon opens the owner-drawn menu at the cursor (the screen's
+  # middle); cancelling the mode closes it.
+  check "the tray icon's right click is taken" drive post 0x401 139 0x204
+  sleep 2
+  shot root 250x156+636+508 tray-menu
+  check "the menu is closed" drive post 0x1F 0 0
+
   check "the About command is taken" drive menu 32771
   check "the About box opens" drive wait-window "About Blankwright" 30
   shot "About Blankwright" "" about
@@ -80,7 +87,7 @@ mkdir -p "$scratch/program" "$scratch/shots"
 cp "$base" "$scratch/program/"
 run_wine --timeout 300 --command -- bash "$0" --inside "$scratch/shots" \
   "$scratch/program/Blankwright Base.exe" "$driver" || fail "the scenario failed"
-for shot in splash about file-not-found; do
+for shot in splash tray-menu about file-not-found; do
   [[ -s $scratch/shots/$shot.png ]] || fail "no screenshot of $shot"
 done
 if [[ -n ${BW_SCREENSHOTS:-} ]]; then
