@@ -298,6 +298,75 @@ def draw_check(canvas, n):
                     int((12 - i) * u) + w, (255, 0, 0))
 
 
+def draw_document(canvas, n, lines=True):
+    """A sheet of paper with a folded corner and lines of text."""
+    u = n / 16
+    canvas.rect(int(3 * u), int(1 * u), int(13 * u), int(15 * u), BLACK)
+    canvas.rect(int(3 * u) + 1, int(1 * u) + 1, int(13 * u) - 1, int(15 * u) - 1, WHITE)
+    if lines:
+        for y in (4, 7, 10):
+            canvas.rect(int(5 * u), int(y * u), int(11 * u), int(y * u) + max(1, int(u)), NAVY)
+
+
+def draw_slack(canvas, n):
+    """A cluster: the file's part filled, its tail (the slack) striped."""
+    u = n / 16
+    canvas.rect(int(1 * u), int(4 * u), int(15 * u), int(12 * u), BLACK)
+    canvas.rect(int(1 * u) + 1, int(4 * u) + 1, int(9 * u), int(12 * u) - 1, NAVY)
+    for x in range(int(9 * u), int(15 * u) - 1):
+        canvas.rect(x, int(4 * u) + 1, x + 1, int(12 * u) - 1,
+                    WHITE if (x // max(1, int(u))) % 2 else SILVER)
+
+
+def draw_startup(canvas, n):
+    """A green arrow: start with the system."""
+    u = n / 16
+    canvas.disc(n / 2, n / 2, n / 2 - 0.5, (0, 128, 0))
+    for y in range(int(4 * u), int(12 * u)):
+        half = (int(8 * u) - abs(y - int(8 * u))) * 0.9
+        canvas.rect(int(6 * u), y, int(6 * u + half), y + 1, WHITE)
+
+
+def draw_shredder(canvas, n):
+    """A sheet going into strips: the zap."""
+    u = n / 16
+    canvas.rect(int(4 * u), int(1 * u), int(12 * u), int(8 * u), WHITE)
+    canvas.rect(int(4 * u), int(1 * u), int(12 * u), int(1 * u) + 1, BLACK)
+    canvas.rect(int(2 * u), int(8 * u), int(14 * u), int(10 * u), DARK_RED)
+    for i in range(4):
+        x = int((4 + 2 * i) * u)
+        canvas.rect(x, int(10 * u), x + max(1, int(u)), int((13 + i % 2 * 2) * u), GREY)
+
+
+def draw_bin(canvas, n):
+    """A waste basket."""
+    u = n / 16
+    canvas.rect(int(3 * u), int(3 * u), int(13 * u), int(4 * u) + 1, BLACK)
+    for y in range(int(4 * u) + 1, int(15 * u)):
+        inset = int((y - 4 * u) / (11 * u) * 2 * u)
+        canvas.rect(int(4 * u) + inset, y, int(12 * u) - inset, y + 1, GREY)
+    for x in (6, 8, 10):
+        canvas.rect(int(x * u), int(6 * u), int(x * u) + 1, int(13 * u), BLACK)
+
+
+def draw_folder(canvas, n):
+    """A yellow folder."""
+    u = n / 16
+    canvas.rect(int(1 * u), int(3 * u), int(7 * u), int(5 * u), (128, 128, 0))
+    canvas.rect(int(1 * u), int(5 * u), int(15 * u), int(14 * u), (128, 128, 0))
+    canvas.rect(int(1 * u) + 1, int(5 * u) + 1, int(15 * u) - 1, int(14 * u) - 1, YELLOW)
+
+
+def draw_printer(canvas, n):
+    """A printer with a sheet in it."""
+    u = n / 16
+    canvas.rect(int(4 * u), int(1 * u), int(12 * u), int(7 * u), WHITE)
+    canvas.rect(int(1 * u), int(6 * u), int(15 * u), int(12 * u), GREY)
+    canvas.rect(int(1 * u), int(6 * u), int(15 * u), int(6 * u) + 1, BLACK)
+    canvas.rect(int(4 * u), int(10 * u), int(12 * u), int(15 * u), WHITE)
+    canvas.rect(int(12 * u), int(8 * u), int(13 * u) + 1, int(9 * u) + 1, (0, 255, 0))
+
+
 def splash(bits):
     """The start-up picture: a navy gradient, the mark, and stripes being wiped away."""
     canvas = Canvas(320, 160)
@@ -349,6 +418,13 @@ def main():
         "program.ico": icon(draw_program_window, (16,)),
         "check.ico": icon(draw_check, (16,)),
         "nocheck.ico": icon(lambda canvas, n: None, (16,)),
+        "document.ico": icon(draw_document),
+        "slack.ico": icon(draw_slack),
+        "startup.ico": icon(draw_startup),
+        "shredder.ico": icon(draw_shredder),
+        "bin.ico": icon(draw_bin),
+        "folder.ico": icon(draw_folder),
+        "printer.ico": icon(draw_printer),
     }
     for name, data in files.items():
         path = os.path.join(out, name)

@@ -17,7 +17,9 @@ namespace bw::ui {
 
 class CDriveListBox {
 public:
-  CDriveListBox(HINSTANCE instance, IDrives& drives) : _instance(instance), _drives(drives) {}
+  /// model: the lines to show, when a page model owns them; else the control keeps its own.
+  CDriveListBox(HINSTANCE instance, IDrives& drives, CDriveListModel* model = nullptr)
+      : _instance(instance), _drives(drives), _model(model ? *model : _ownModel) {}
   ~CDriveListBox();
   CDriveListBox(const CDriveListBox&) = delete;
   CDriveListBox& operator=(const CDriveListBox&) = delete;
@@ -48,7 +50,8 @@ private:
   IDrives& _drives;
   CWindow _list;
   WNDPROC _listProc = nullptr;
-  CDriveListModel _model;
+  CDriveListModel _ownModel;
+  CDriveListModel& _model;
 };
 
 } // namespace bw::ui

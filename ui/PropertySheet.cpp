@@ -49,10 +49,23 @@ INT_PTR CPropertyPage::OnNotify(const NMHDR& header) {
     OnReset();
     break;
   default:
-    return FALSE;
+    return OnMessage(WM_NOTIFY, static_cast<WPARAM>(header.idFrom),
+                     reinterpret_cast<LPARAM>(&header));
   }
   ::SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, result);
   return TRUE;
+}
+
+namespace {
+// The sheet being made: the callback that gives its window carries no data of its own, and one
+// modal sheet at a time is made on the thread.
+thread_local CPropertySheet* tMaking = nullptr;
+} // namespace
+
+int CALLBACK CPropertySheet::SheetCallback(HWND window, UINT message, LPARAM /*lParam*/) noexcept {
+  if (message == PSCB_INITIALIZED && tMaking)
+    tMaking->Attach(window);
+  return 0;
 }
 
 INT_PTR CPropertySheet::DoModal(HINSTANCE instance, HWND parent, const char* caption, DWORD flags,
@@ -68,14 +81,20 @@ INT_PTR CPropertySheet::DoModal(HINSTANCE instance, HWND parent, const char* cap
   }
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof(header);
-  header.dwFlags = PSH_PROPSHEETPAGE | flags | (iconId ? PSH_USEICONID : 0);
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | flags | (iconId ? PSH_USEICONID : 0);
+  header.pfnCallback = SheetCallback;
   header.hwndParent = parent;
   header.hInstance = instance;
   header.pszIcon = iconId ? MAKEINTRESOURCEA(iconId) : nullptr;
   header.pszCaption = caption;
   header.nPages = static_cast<UINT>(pages.size());
   header.ppsp = pages.data();
-  return ::PropertySheetA(&header);
+  CPropertySheet* outer = tMaking;
+  tMaking = this;
+  INT_PTR result = ::PropertySheetA(&header);
+  tMaking = outer;
+  Attach(nullptr);
+  return result;
 }
 
 } // namespace bw::ui

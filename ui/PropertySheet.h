@@ -33,7 +33,8 @@ protected:
   virtual bool OnApply() { return true; }
   virtual void OnSetActive() {}
   virtual void OnReset() {}
-  /// Messages the handlers above do not cover; FALSE when not handled.
+  /// Messages the handlers above do not cover (WM_NOTIFY of the page's controls too); FALSE
+  /// when not handled.
   virtual INT_PTR OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
     return FALSE;
   }
@@ -48,7 +49,7 @@ private:
   bool _shown = false;
 };
 
-class CPropertySheet {
+class CPropertySheet : public CWindow {
 public:
   /// Adds page (not owned; it must outlive the sheet's run).
   void AddPage(CPropertyPage& page) { _pages.push_back(&page); }
@@ -58,7 +59,11 @@ public:
   INT_PTR DoModal(HINSTANCE instance, HWND parent, const char* caption, DWORD flags = 0,
                   int iconId = 0);
 
+  /// Presses OK as the user would: the pages are left and apply, and the sheet closes.
+  void PressOK() const { Send(PSM_PRESSBUTTON, PSBTN_OK); }
+
 private:
+  static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam) noexcept;
   std::vector<CPropertyPage*> _pages;
 };
 

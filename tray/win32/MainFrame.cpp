@@ -3,6 +3,7 @@
 #include "engine/CleaningDialogRes.h"
 #include "engine/LeftoverCleanup.h"
 #include "settings/Schedule.h"
+#include "settings/win32/BaseSheet.h"
 #include "tray/RemoteCommand.h"
 #include "tray/ScheduleTimer.h"
 #include "tray/win32/BaseRes.h"
@@ -215,9 +216,16 @@ INT_PTR CMainFrame::RunAsCurrent(ui::CDialog& dialog, int id) {
 
 void CMainFrame::OpenConfiguration() {
   _state.OpenConfiguration();
-  // The configuration sheet opens here; its pages write the record, and its Clean Selected
-  // Drives button sets cleanNow.
   bool cleanNow = false;
+  {
+    CBaseSheet sheet(_instance, _platform, _settings, _programFolder);
+    ui::CWindow* outer = _currentDialog;
+    _currentDialog = &sheet;
+    if (sheet.Run())
+      _settings.Save(_platform);
+    _currentDialog = outer;
+    cleanNow = sheet.CleanNow();
+  }
   if (_state.ConfigurationClosed(cleanNow, _settings.SelectedDrivesText()))
     ::PostMessageA(_window, kConfirmCleaning, 0, 0);
   else

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "settings/win32/SheetRes.h"
+#include "settings/win32/SwapFilePathDlg.h"
 #include "tray/win32/BaseRes.h"
 #include "ui/Controls.h"
 
@@ -50,10 +52,11 @@ int CShutdownDialog::MessageBox(const std::string& text, const std::string& capt
   return ::MessageBoxA(Handle(), text.c_str(), caption.c_str(), style);
 }
 
-std::optional<std::string> CShutdownDialog::AskSwapFilePath(const std::string& /*preset*/) {
-  // The Swap File Path dialog comes with the configuration sheet; until then a swap file that
-  // is not where the settings say is not cleaned, and the user stays in this dialog.
-  return std::nullopt;
+std::optional<std::string> CShutdownDialog::AskSwapFilePath(const std::string& preset) {
+  CSwapFilePathDlg dialog(_platform, preset);
+  if (dialog.DoModal(_instance, IDD_SWAP_FILE_PATH, Handle()) != IDOK)
+    return std::nullopt;
+  return dialog.Path();
 }
 
 } // namespace bw

@@ -12,10 +12,20 @@
 //   bw_base_driver post MESSAGE WPARAM LPARAM          posts a message to the main window
 //   bw_base_driver query-end-session                   asks the main window whether the user
 //                                                      may log off; prints its answer
+//   bw_base_driver set-text TITLE ID TEXT              sets the text of control ID in TITLE
+//   bw_base_driver leave TITLE ID                      tells control ID's dialog that the focus
+//                                                      left it (EN_KILLFOCUS)
+//   bw_base_driver press TITLE ID                      a click on control ID (BM_CLICK, posted)
+//   bw_base_driver checked|enabled TITLE ID            prints 1 or 0
+//   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
+// Controls are found among all the window's descendants, the visible ones first, so that the
+// controls of a property sheet's page in view are taken before those of hidden pages.
 #include "platform/Platform.h"
 #include "platform/WindowCommands.h"
 #include "platform/win32/Win32.h"
 #include "tray/RemoteCommand.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +34,28 @@
 using namespace bw;
 
 namespace {
+
+struct ControlSearch {
+  int Id;
+  HWND Visible = nullptr;
+  HWND Hidden = nullptr;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ControlSearch*>(data);
+  if (::GetDlgCtrlID(window) == search->Id) {
+    HWND& slot = ::IsWindowVisible(window) ? search->Visible : search->Hidden;
+    if (!slot)
+      slot = window;
+  }
+  return TRUE;
+}
+
+HWND FindControl(HWND top, int id) {
+  ControlSearch search{id};
+  ::EnumChildWindows(top, MatchControl, reinterpret_cast<LPARAM>(&search));
+  return search.Visible ? search.Visible : search.Hidden;
+}
 
 WindowId Find(IWindowCommands& windows, const std::string& title, const char* className) {
   if (className)
@@ -34,7 +66,9 @@ WindowId Find(IWindowCommands& windows, const std::string& title, const char* cl
 int Usage() {
   std::fputs("usage: bw_base_driver wait-window TITLE [CLASS] SECONDS | wait-gone TITLE SECONDS"
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
-             " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session\n",
+             " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session"
+             " | set-text TITLE ID TEXT | leave TITLE ID | press TITLE ID | checked TITLE ID"
+             " | enabled TITLE ID | page TITLE INDEX\n",
              stderr);
   return 2;
 }
@@ -90,7 +124,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   HWND dialog = argc > 2 ? reinterpret_cast<HWND>(windows.FindWindowByTitle(argv[2])) : nullptr;
-  if ((command == "text" || command == "click" || command == "char") && argc == 4) {
+  if (command == "page" && argc == 4 && dialog)
+    return ::PostMessageA(dialog, PSM_SETCURSEL, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
+  if ((command == "text" || command == "click" || command == "char" || command == "leave" ||
+       command == "press" || command == "checked" || command == "enabled" ||
+       command == "set-text") &&
+      argc >= 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
       return 1;
@@ -98,16 +137,32 @@ int main(int argc, char** argv) {
     int number = std::atoi(argv[3]);
     if (command == "char")
       return ::PostMessageA(dialog, WM_CHAR, static_cast<WPARAM>(number), 0) ? 0 : 1;
-    HWND control = ::GetDlgItem(dialog, number);
+    HWND control = FindControl(dialog, number);
     if (!control) {
       std::fprintf(stderr, "bw_base_driver: \"%s\" has no control %d\n", argv[2], number);
       return 1;
     }
+    HWND parent = ::GetParent(control);
     if (command == "click")
-      return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
+      return ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
                             reinterpret_cast<LPARAM>(control))
                  ? 0
                  : 1;
+    if (command == "leave")
+      return ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(number, EN_KILLFOCUS),
+                            reinterpret_cast<LPARAM>(control))
+                 ? 0
+                 : 1;
+    if (command == "press")
+      return ::PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    if (command == "set-text")
+      return argc == 5 && ::SetWindowTextA(control, argv[4]) ? 0 : 1;
+    if (command == "checked" || command == "enabled") {
+      bool yes = command == "checked" ? ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED
+                                      : ::IsWindowEnabled(control) != FALSE;
+      std::printf("%d\n", yes ? 1 : 0);
+      return 0;
+    }
     char text[1024] = {};
     ::GetWindowTextA(control, text, sizeof text);
     std::printf("%s\n", text);
