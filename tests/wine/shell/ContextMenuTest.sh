@@ -46,7 +46,7 @@ if [[ ${1:-} == --inside ]]; then
   mkdir -p "$program_dir"
   cp "$build/shell/contextmenu/THBWshell.dll" "$build/shell/unload/Unload.dll" \
     "$build/tray/win32/Blankwright Base.exe" "$program_dir/"
-  cp "$build/tests/wine/shell/bw_viewer_standin.exe" "$program_dir/Blankwright Drive Viewer.exe"
+  cp "$build/tests/wine/shell/bw_shell_standin.exe" "$program_dir/Blankwright Drive Viewer.exe"
   clsid='{6F1D2A90-3C4B-11D2-9E5A-5B7C3D1E2F40}'
 
   # -- registration ----------------------------------------------------------------------------

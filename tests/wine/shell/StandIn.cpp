@@ -1,11 +1,14 @@
 // A stand-in for another program's window, for the context menu's and the unload hook's Wine
 // tests. It records what reaches it, one line each, in a log file:
-//   "word 0x00590002"        every WM_COPYDATA command word;
-//   "selection NAME TYPE SIZE FIRSTBYTE"  the Selections values present when code 1 arrives;
-//   "args ..."               its command line;  "closed" on WM_CLOSE.
+//   "word 0x00590002 cb=0 ptr=null"        every WM_COPYDATA command word;
+//   "selection NAME TYPE SIZE FIRSTBYTE"   the Selections values present when code 1 arrives;
+//   "args ..."                             its command line;  "closed" on WM_CLOSE.
 // Code 100 and WM_CLOSE end it.
 //
-//   bw_shell_standin LOG CLASS TITLE
+//   bw_shell_standin LOG CLASS TITLE   the tray program's main window, say
+//   bw_shell_standin [ANYTHING]        copied beside the tray program as its drive viewer: the
+//                                      window "Blankwright Drive Viewer", logging to viewer.log
+//                                      beside itself
 #include "platform/win32/Win32.h"
 
 #include <cstdio>
@@ -66,11 +69,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fputs("usage: bw_shell_standin LOG CLASS TITLE\n", stderr);
-    return 2;
+  std::string log, className = "BwViewerStandIn", title = "Blankwright Drive Viewer";
+  if (argc == 4) {
+    log = argv[1];
+    className = argv[2];
+    title = argv[3];
+  } else {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    log = path;
+    log = log.substr(0, log.rfind('\\') + 1) + "viewer.log";
   }
-  gLog = std::fopen(argv[1], "a");
+  gLog = std::fopen(log.c_str(), "a");
   if (!gLog)
     return 1;
   std::fprintf(gLog, "args %s\n", ::GetCommandLineA());
@@ -78,10 +88,13 @@ int main(int argc, char** argv) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = argv[2];
+  windowClass.lpszClassName = className.c_str();
   ::RegisterClassA(&windowClass);
-  ::CreateWindowExA(0, argv[2], argv[3], WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr,
-                    windowClass.hInstance, nullptr);
+  // The viewer's window is seen in the screenshots; the main window is hidden, as the tray
+  // program's is.
+  ::CreateWindowExA(0, className.c_str(), title.c_str(),
+                    WS_OVERLAPPEDWINDOW | (argc == 4 ? 0 : WS_VISIBLE), 100, 100, 400, 200, nullptr,
+                    nullptr, windowClass.hInstance, nullptr);
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);
