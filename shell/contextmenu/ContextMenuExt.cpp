@@ -131,13 +131,19 @@ STDMETHODIMP CContextMenuExt::QueryContextMenu(HMENU menu, UINT, UINT firstId, U
   if (!WantsShellMenu(flags, _paths) || lastId < firstId ||
       lastId - firstId + 1 < kShellCommandCount)
     return IdsUsed(0);
-  auto platform = CreateNativePlatform();
-  HMENU submenu = MakeSubmenu(ShellMenuItems(FindShellTarget(_paths, platform->Drives())), firstId);
+  HMENU submenu = nullptr;
+  try {
+    auto platform = CreateNativePlatform();
+    submenu = MakeSubmenu(ShellMenuItems(FindShellTarget(_paths, platform->Drives())), firstId);
+  } catch (const std::bad_alloc&) {
+    return IdsUsed(0);
+  }
   if (submenu == nullptr)
     return IdsUsed(0);
 
   // The group opens Explorer's menu, whatever position Explorer suggested.
-  char text[] = "Blankwright";
+  char text[32] = {};
+  CopyTerminated(kSubmenuText, text, sizeof(text));
   MENUITEMINFOA item = {};
   item.cbSize = sizeof(item);
   item.fMask = MIIM_SUBMENU | MIIM_TYPE;

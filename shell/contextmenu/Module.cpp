@@ -69,11 +69,19 @@ STDAPI DllRegisterServer() {
   DWORD length = ::GetModuleFileNameA(gModule, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH)
     return SELFREG_E_CLASS;
-  auto platform = CreateNativePlatform();
-  return RegisterContextMenu(platform->Registry(), path) ? S_OK : SELFREG_E_CLASS;
+  try {
+    auto platform = CreateNativePlatform();
+    return RegisterContextMenu(platform->Registry(), path) ? S_OK : SELFREG_E_CLASS;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 STDAPI DllUnregisterServer() {
-  auto platform = CreateNativePlatform();
-  return UnregisterContextMenu(platform->Registry()) ? S_OK : SELFREG_E_CLASS;
+  try {
+    auto platform = CreateNativePlatform();
+    return UnregisterContextMenu(platform->Registry()) ? S_OK : SELFREG_E_CLASS;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
