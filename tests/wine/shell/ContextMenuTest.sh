@@ -7,7 +7,8 @@
 #   - help texts into small buffers, DllCanUnloadNow around an object's life, refused verbs;
 #   - every command's word and the Selections values as a stand-in main window receives them;
 #   - no tray program: the "Could not locate" message; with UFilePath set: the real tray
-#     program is started, gets code 3 and starts the (stand-in) viewer on the right drive;
+#     program is started, gets code 3 and starts the (stand-in) viewer on the right drive, and
+#     (where it has that dialog) answers code 2 with Close All Programs for the right drive;
 #   - SHUTDOWNGLIMMERFEN ends the tray program and closes the viewer, and returns 0.
 # Screenshots go to the scratch folder, and to BW_SCREENSHOTS when that is set.
 #
@@ -42,6 +43,8 @@ if [[ ${1:-} == --inside ]]; then
   }
   shot() { import -window root ${2:+-crop "$2"} "$out/$1.png" 2>/dev/null || echo "no screenshot of $1" >&2; }
 
+  close_programs=no
+  strings -el "$build/tray/win32/Blankwright Base.exe" | grep -qx 'Close All Programs' && close_programs=yes
   program_dir="$WINEPREFIX/drive_c/Program Files/Blankwright"
   mkdir -p "$program_dir"
   cp "$build/shell/contextmenu/THBWshell.dll" "$build/shell/unload/Unload.dll" \
@@ -147,6 +150,21 @@ if [[ ${1:-} == --inside ]]; then
   shot viewer-started
   viewer_log="$program_dir/viewer.log"
   check "the viewer got drive W" grep -Eq '^args .*Blankwright Drive Viewer\.exe"? W' "$viewer_log"
+
+  # Code 2 asks for the Close All Programs confirmation, where the tray program has it.
+  if [[ $close_programs == yes ]]; then
+    host invoke 1 'w:\docs\report.txt'
+    check "clean through the tray program: handled" grep -qx 'invoke 0x00000000' "$out/invoke.txt"
+    check "code 2 opens Close All Programs" driver wait-window 'Close All Programs' 30
+    sleep 1
+    shot close-all-programs
+    host texts 'Close All Programs'
+    check "Close All Programs names drive w:" grep -qix 'w:' "$out/texts.txt"
+    "$WINE" "$build/tests/wine/tray/bw_base_driver.exe" close 'Close All Programs' >/dev/null 2>&1
+    check "Close All Programs is cancelled" driver wait-gone 'Close All Programs' 30
+  else
+    echo "note: this tray program has no Close All Programs dialog yet: code 2 checked at the stand-in only"
+  fi
 
   run unload64 "$build/tests/wine/shell/bw_unload_caller.exe" 'C:\Program Files\Blankwright\Unload.dll'
   check "SHUTDOWNGLIMMERFEN returns 0 after closing the viewer" \

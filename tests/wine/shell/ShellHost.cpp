@@ -8,6 +8,7 @@
 //   bw_shell_host lifetime PATH         DllCanUnloadNow while an object lives and after
 //   bw_shell_host help                  GetCommandString into small and large buffers
 //   bw_shell_host show SECONDS PATH...  the menu on screen with the submenu open
+//   bw_shell_host texts TITLE           the texts of a window's controls, one a line
 #include "platform/win32/Win32.h"
 
 #include <cstdio>
@@ -251,11 +252,28 @@ int Show(int seconds, std::vector<std::string> paths) {
   return 0;
 }
 
+BOOL CALLBACK PrintText(HWND control, LPARAM) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(control, text, 256);
+  char narrow[512] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+  std::printf("%s\n", narrow);
+  return TRUE;
+}
+
+int Texts(const char* title) {
+  HWND window = ::FindWindowA(nullptr, title);
+  if (window == nullptr)
+    return 1;
+  ::EnumChildWindows(window, PrintText, 0);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: bw_shell_host menu|invoke|verb|lifetime|help|show ...\n", stderr);
+    std::fputs("usage: bw_shell_host menu|invoke|verb|lifetime|help|show|texts ...\n", stderr);
     return 2;
   }
   ::CoInitialize(nullptr);
@@ -271,6 +289,8 @@ int main(int argc, char** argv) {
     status = Lifetime(Paths(argc, argv, 2));
   else if (command == "help")
     status = Help();
+  else if (command == "texts" && argc == 3)
+    status = Texts(argv[2]);
   else if (command == "show" && argc >= 4)
     status = Show(std::atoi(argv[2]), Paths(argc, argv, 3));
   std::fflush(stdout);
