@@ -9,7 +9,8 @@
 #   - no tray program: the "Could not locate" message; with UFilePath set: the real tray
 #     program is started, gets code 3 and starts the (stand-in) viewer on the right drive, and
 #     (where it has that dialog) answers code 2 with Close All Programs for the right drive;
-#   - SHUTDOWNGLIMMERFEN ends the tray program and closes the viewer, and returns 0.
+#   - SHUTDOWNGLIMMERFEN ends the tray program and closes the viewer, and returns 0;
+#   - regsvr32 /u takes the registration away again.
 # Screenshots go to the scratch folder, and to BW_SCREENSHOTS when that is set.
 #
 # usage: ContextMenuTest.sh SOURCE_DIR WIN64_BUILD_DIR
@@ -38,6 +39,7 @@ if [[ ${1:-} == --inside ]]; then
   }
   host() { run "$1" "$build/tests/wine/shell/bw_shell_host.exe" "$@"; }
   driver() { run driver "$build/tests/wine/tray/bw_base_driver.exe" "$@"; }
+  not() { ! "$@"; }
   same() { # same NAME: $out/NAME.txt is the expected text on standard input
     if ! diff -u - "$out/$1.txt" >&2; then return 1; fi
   }
@@ -187,6 +189,14 @@ if [[ ${1:-} == --inside ]]; then
   sleep 3.5
   shot context-menu-network 640x360+180+130
   wait $shown
+
+  # -- removal ------------------------------------------------------------------------------
+  "$WINE" regsvr32 /u /s 'C:\Program Files\Blankwright\THBWshell.dll'
+  check "regsvr32 /u succeeds" [ $? -eq 0 ]
+  check "the class is gone" not run query reg query "HKCR\\CLSID\\$clsid"
+  check "the handler is gone" not run query reg query 'HKCR\*\shellex\ContextMenuHandlers\Blankwright'
+  host menu 0 'W:\docs\report.txt'
+  check "COM finds no class any more" grep -q 'CoCreateInstance failed 0x80040154' "$out/menu.txt"
   exit $((failures != 0))
 fi
 
