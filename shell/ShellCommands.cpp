@@ -71,7 +71,7 @@ bool WriteSelections(IRegistry& registry, const std::vector<std::string>& paths,
 } // namespace
 
 bool IsSelectionPath(const std::string& path) {
-  return !path.empty() && path.size() <= kSelectionPathMax &&
+  return !path.empty() && path.size() <= kSelectionNameMax &&
          path.find_first_of("?*") == std::string::npos;
 }
 

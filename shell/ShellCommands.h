@@ -32,13 +32,11 @@ enum class ShellInvokeResult {
   Refused, ///< no such command, or it does not apply to the selection (E_INVALIDARG)
 };
 
-/// The longest path the Selections key hands over: the tray program reads no longer name.
-constexpr size_t kSelectionPathMax = 255;
-
 /// Whether path can go into the Selections key as it is: not empty, not longer than the
-/// reader takes, and free of '?' and '*', which no real name holds (the single-byte form of a
-/// name with characters outside the code page has '?' in their place). A path that cannot be
-/// handed over whole must not go at all: a cut or changed one may name some other file.
+/// tray program reads (kSelectionNameMax), and free of '?' and '*', which no real name holds (the
+/// single-byte form of a name with characters outside the code page has '?' in their place). A path
+/// that cannot be handed over whole must not go at all: a cut or changed one may name some other
+/// file.
 bool IsSelectionPath(const std::string& path);
 
 /// The tray program's main window, found by its class names and title; when there is none, the

@@ -84,7 +84,7 @@ TEST_F(ShellCommandsTest, ZapWritesEveryPathIntoAFreshSelectionsKey) {
   // Paths left from an earlier zap that the tray program never read.
   registry().Put(RegistryRoot::LocalMachine, kSelectionsKey, {"c:\\stale.txt", kRegBinary, {0}});
   const std::vector<std::string> selection = {"C:\\Docs\\Report.DOC", "C:\\Docs", "D:\\",
-                                              "C:\\" + std::string(kSelectionPathMax - 3, 'x')};
+                                              "C:\\" + std::string(kSelectionNameMax - 3, 'x')};
   ASSERT_EQ(Invoke(ShellCommand::Zap, selection), ShellInvokeResult::Handled);
 
   auto values = Selections();
@@ -124,7 +124,7 @@ TEST_F(ShellCommandsTest, ZapRefusalsSendNothing) {
     EXPECT_EQ(explorerBox.Boxes[0].Style, kMbOk | kMbIconError);
     EXPECT_TRUE(Selections().empty());
   }
-  EXPECT_TRUE(IsSelectionPath("C:\\" + std::string(kSelectionPathMax - 3, 'y')));
+  EXPECT_TRUE(IsSelectionPath("C:\\" + std::string(kSelectionNameMax - 3, 'y')));
 
   // The product key cannot be opened for writing.
   registry().FailingCreates.insert(kProductKey);
