@@ -18,6 +18,7 @@
 //   bw_base_driver press TITLE ID                      a click on control ID (BM_CLICK, posted)
 //   bw_base_driver checked|enabled TITLE ID            prints 1 or 0
 //   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
+//   bw_base_driver spin TITLE ID up|down               a mouse click on an arrow of spin ID
 // Controls are found among all the window's descendants, the visible ones first, so that the
 // controls of a property sheet's page in view are taken before those of hidden pages.
 #include "platform/Platform.h"
@@ -68,7 +69,7 @@ int Usage() {
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
              " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session"
              " | set-text TITLE ID TEXT | leave TITLE ID | press TITLE ID | checked TITLE ID"
-             " | enabled TITLE ID | page TITLE INDEX\n",
+             " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down\n",
              stderr);
   return 2;
 }
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
     return ::PostMessageA(dialog, PSM_SETCURSEL, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
   if ((command == "text" || command == "click" || command == "char" || command == "leave" ||
        command == "press" || command == "checked" || command == "enabled" ||
-       command == "set-text") &&
+       command == "set-text" || command == "spin") &&
       argc >= 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
@@ -155,8 +156,22 @@ int main(int argc, char** argv) {
                  : 1;
     if (command == "press")
       return ::PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    if (command == "spin" && argc == 5) {
+      RECT box = {};
+      ::GetClientRect(control, &box);
+      bool up = std::string(argv[4]) == "up";
+      LPARAM at = MAKELPARAM(box.right / 2, up ? box.bottom / 4 : box.bottom * 3 / 4);
+      return ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+                     ::PostMessageA(control, WM_LBUTTONUP, 0, at)
+                 ? 0
+                 : 1;
+    }
+    // Another program's controls are read and written by message: GetWindowTextA and
+    // SetWindowTextA reach only the title the system keeps, which an edit does not update.
     if (command == "set-text")
-      return argc == 5 && ::SetWindowTextA(control, argv[4]) ? 0 : 1;
+      return argc == 5 && ::SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]))
+                 ? 0
+                 : 1;
     if (command == "checked" || command == "enabled") {
       bool yes = command == "checked" ? ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED
                                       : ::IsWindowEnabled(control) != FALSE;
@@ -164,7 +179,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     char text[1024] = {};
-    ::GetWindowTextA(control, text, sizeof text);
+    ::SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", text);
     return 0;
   }
