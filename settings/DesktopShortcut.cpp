@@ -26,8 +26,7 @@ bool DesktopShortcutPaths(IPlatform& platform, const std::string& programFolder,
   std::string shortFolder;
   if (!platform.Files().GetShortPathName(folder, shortFolder))
     shortFolder = folder;
-  paths.Target =
-      shortFolder + "\\" + (found.ShortName.empty() ? found.Name : found.ShortName);
+  paths.Target = shortFolder + "\\" + (found.ShortName.empty() ? found.Name : found.ShortName);
 
   auto key = platform.Registry().OpenKey(RegistryRoot::CurrentUser, kShellFolders);
   uint32_t type = 0;

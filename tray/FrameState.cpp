@@ -23,8 +23,8 @@ WarningWatchStep WarningWatch(ISystem& system, const CWipeMarker& marker) {
       !system.LocalTimeToFileTime(system.GetLocalTime(), now))
     return WarningWatchStep::Stop;
   constexpr int64_t kTicksPerSecond = 10000000;
-  return WarningWatch(true, (static_cast<int64_t>(now) - static_cast<int64_t>(then)) /
-                                kTicksPerSecond);
+  return WarningWatch(true,
+                      (static_cast<int64_t>(now) - static_cast<int64_t>(then)) / kTicksPerSecond);
 }
 
 TrayAction CFrameState::TrayClick(uint32_t iconId, uint32_t mouseMessage) const {

@@ -22,7 +22,7 @@ bool ChooseSwapFile(IPlatform& platform, CDriveListModel& drives, IShutdownPromp
   if (path.empty()) {
     std::string windows;
     path = platform.System().GetWindowsDirectory(windows) ? windows + "\\win386.swp"
-                                                           : "c:\\windows\\win386.swp";
+                                                          : "c:\\windows\\win386.swp";
   }
   if (!FileExists(platform, path))
     path = prompts.AskSwapFilePath(path).value_or("");

@@ -68,8 +68,7 @@ void CDriveListBox::DrawItem(const DRAWITEMSTRUCT& draw) {
     ::FillRect(context, &box, ::GetSysColorBrush(COLOR_WINDOW));
     char root[] = {item.Letter, ':', '\\', '\0'};
     SHFILEINFOA info = {};
-    if (::SHGetFileInfoA(root, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
-        info.hIcon) {
+    if (::SHGetFileInfoA(root, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
       ::DrawIconEx(context, box.left + 2, box.top, info.hIcon, 0, 0, 0, nullptr, DI_NORMAL);
       ::DestroyIcon(info.hIcon);
     } else {

@@ -38,10 +38,13 @@ enum class Column { Check, Hour, Minute, AmPm, HourSpin, MinuteSpin, AmPmSpin, N
 Column Find(int id, int& day) {
   for (day = 0; day < 7; ++day) {
     const DayControls& d = kDays[day];
-    for (auto [control, column] :
-         {std::pair{d.Check, Column::Check}, {d.Hour, Column::Hour}, {d.Minute, Column::Minute},
-          {d.AmPm, Column::AmPm}, {d.HourSpin, Column::HourSpin},
-          {d.MinuteSpin, Column::MinuteSpin}, {d.AmPmSpin, Column::AmPmSpin}})
+    for (auto [control, column] : {std::pair{d.Check, Column::Check},
+                                   {d.Hour, Column::Hour},
+                                   {d.Minute, Column::Minute},
+                                   {d.AmPm, Column::AmPm},
+                                   {d.HourSpin, Column::HourSpin},
+                                   {d.MinuteSpin, Column::MinuteSpin},
+                                   {d.AmPmSpin, Column::AmPmSpin}})
       if (control == id)
         return column;
   }
@@ -75,7 +78,8 @@ bool CScheduleTab::OnInit() {
     // Each spin is tied to the edit of its row and column; the page moves the numbers itself.
     // The spins only report their arrows: a wide range with the position in its middle, so
     // that up is always a positive step and no end is ever reached.
-    for (auto [spin, edit] : {std::pair{day.HourSpin, day.Hour}, {day.MinuteSpin, day.Minute},
+    for (auto [spin, edit] : {std::pair{day.HourSpin, day.Hour},
+                              {day.MinuteSpin, day.Minute},
                               {day.AmPmSpin, day.AmPm}}) {
       Item(spin).Send(UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(edit).Handle()));
       ui::CUpDown(Item(spin)).SetRange(0, 1000);
@@ -100,7 +104,8 @@ void CScheduleTab::Push() {
     // Only texts that differ are set: setting an edit's text while the user types in it would
     // move the caret.
     for (auto [id, text] : {std::pair{controls.Hour, &day.HourText},
-                            {controls.Minute, &day.MinuteText}, {controls.AmPm, &day.AmPmText}})
+                            {controls.Minute, &day.MinuteText},
+                            {controls.AmPm, &day.AmPmText}})
       if (Item(id).Text() != *text)
         Item(id).SetText(*text);
     for (int id : {controls.Hour, controls.Minute, controls.AmPm, controls.HourSpin,

@@ -14,8 +14,8 @@ class IPlatform;
 
 class CScheduleTab final : public ui::CPropertyPage {
 public:
-  CScheduleTab(HINSTANCE instance, IPlatform& platform, CSettings& settings,
-               CBaseSheetModel& sheet, ui::CPropertySheet& window);
+  CScheduleTab(HINSTANCE instance, IPlatform& platform, CSettings& settings, CBaseSheetModel& sheet,
+               ui::CPropertySheet& window);
   bool CleanNow() const { return _sheet.Schedule.CleanNow; }
 
 private:

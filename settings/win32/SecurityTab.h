@@ -14,8 +14,8 @@ class IPlatform;
 
 class CSecurityTab final : public ui::CPropertyPage {
 public:
-  CSecurityTab(HINSTANCE instance, IPlatform& platform, CSettings& settings,
-               CBaseSheetModel& sheet, std::string programFolder);
+  CSecurityTab(HINSTANCE instance, IPlatform& platform, CSettings& settings, CBaseSheetModel& sheet,
+               std::string programFolder);
 
 private:
   bool OnInit() override;

@@ -33,7 +33,7 @@ void CSwapFilePathDlg::Browse() {
   files.GetCurrentDirectory(remembered);
   std::string windows;
   files.SetCurrentDirectory(_platform.System().GetWindowsDirectory(windows) ? windows
-                                                                             : "c:\\windows");
+                                                                            : "c:\\windows");
   char chosen[MAX_PATH] = "*.swp";
   OPENFILENAMEA open = {};
   open.lStructSize = sizeof open;

@@ -17,11 +17,11 @@
 #define ID_SCAN_DRIVES 32778
 
 // Icons of the dialogs around a cleaning job.
-#define IDI_PROGRAM 128         // the program's mark
-#define IDI_SHUTDOWN 140        // the shut-down button
-#define IDI_NOT_CLEANED 160     // a warning: some drives were not cleaned
-#define IDI_TAKES_TIME 167      // an hourglass
-#define IDI_CLOSE_PROGRAMS 221  // program windows crossed out
+#define IDI_PROGRAM 128        // the program's mark
+#define IDI_SHUTDOWN 140       // the shut-down button
+#define IDI_NOT_CLEANED 160    // a warning: some drives were not cleaned
+#define IDI_TAKES_TIME 167     // an hourglass
+#define IDI_CLOSE_PROGRAMS 221 // program windows crossed out
 
 // The dialogs around a cleaning job and their controls.
 #define IDD_SHUTDOWN 102

@@ -20,7 +20,9 @@ CCleaningDialog::CCleaningDialog(HINSTANCE instance, IPlatform& platform, CSetti
       _driveListText(std::move(driveListText)),
       _job(platform, settings, *this, wipeMarker, mode, _driveListText, logOffCleaning) {}
 
-INT_PTR CCleaningDialog::Run(HWND parent) { return DoModal(_instance, IDD_CLEANING, parent); }
+INT_PTR CCleaningDialog::Run(HWND parent) {
+  return DoModal(_instance, IDD_CLEANING, parent);
+}
 
 bool CCleaningDialog::OnInit() {
   ui::CAnimate(Item(IDC_CLEANING_ANIMATION)).Open(_instance, IDA_CLEANING);
@@ -73,13 +75,21 @@ void CCleaningDialog::SetProgress(int percent) {
   ui::CProgressBar(Item(IDC_CLEANING_PROGRESS)).SetPos(percent);
 }
 
-void CCleaningDialog::StartAnimation() { ui::CAnimate(Item(IDC_CLEANING_ANIMATION)).Play(); }
+void CCleaningDialog::StartAnimation() {
+  ui::CAnimate(Item(IDC_CLEANING_ANIMATION)).Play();
+}
 
-void CCleaningDialog::StopAnimation() { ui::CAnimate(Item(IDC_CLEANING_ANIMATION)).Stop(); }
+void CCleaningDialog::StopAnimation() {
+  ui::CAnimate(Item(IDC_CLEANING_ANIMATION)).Stop();
+}
 
-void CCleaningDialog::EnableCancel(bool enabled) { Item(IDC_CLEANING_CANCEL).Enable(enabled); }
+void CCleaningDialog::EnableCancel(bool enabled) {
+  Item(IDC_CLEANING_CANCEL).Enable(enabled);
+}
 
-void CCleaningDialog::PumpMessage() { ui::PumpOneMessage(&_job); }
+void CCleaningDialog::PumpMessage() {
+  ui::PumpOneMessage(&_job);
+}
 
 int CCleaningDialog::MessageBox(const std::string& text, const std::string& caption,
                                 uint32_t style) {
@@ -123,8 +133,7 @@ void CCleaningDialog::ShowCompleteReport(const std::string& cleaned) {
   CCleaningReportDialog(_platform.Desktop(), cleaned).Run(_instance, Handle());
 }
 
-void CCleaningDialog::ShowPartialReport(const std::string& cleaned,
-                                        const std::string& notCleaned) {
+void CCleaningDialog::ShowPartialReport(const std::string& cleaned, const std::string& notCleaned) {
   CCleaningReportDialog(_platform.Desktop(), cleaned, notCleaned).Run(_instance, Handle());
 }
 

@@ -60,7 +60,7 @@ private:
   UINT_PTR _scheduleTimer = 0;
   CFrameState _state;
   CSettings _settings;
-  CWipeMarker _wipeMarker;    ///< set by a free-space wipe: watch for the system's notices
+  CWipeMarker _wipeMarker;      ///< set by a free-space wipe: watch for the system's notices
   bool _logOffCleaning = false; ///< a log-off cleaning runs: answer the "not responding" prompt
   ui::CToolbarMenu _menu;
 };

@@ -1,6 +1,7 @@
+#include "settings/DesktopShortcut.h"
+
 #include "platform/Registry.h"
 #include "platform/memory/MemoryPlatform.h"
-#include "settings/DesktopShortcut.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/memory/MemoryPlatform.h"
 #include "tray/FrameState.h"
-#include "tray/RemoteCommand.h"
 
+#include "platform/memory/MemoryPlatform.h"
+#include "tray/RemoteCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
+#include "tray/ShutdownConfirm.h"
+
 #include "platform/MessageBox.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "settings/DriveListModel.h"
 #include "settings/Settings.h"
 #include "tray/Countdown.h"
-#include "tray/ShutdownConfirm.h"
 
 #include <gtest/gtest.h>
 

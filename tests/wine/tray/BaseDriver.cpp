@@ -27,7 +27,6 @@
 #include "tray/RemoteCommand.h"
 
 #include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
