@@ -19,6 +19,8 @@
 //   bw_base_driver checked|enabled TITLE ID            prints 1 or 0
 //   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
 //   bw_base_driver spin TITLE ID up|down               a mouse click on an arrow of spin ID
+//   bw_base_driver release TITLE ID                    the left mouse button released over
+//                                                      control ID (a list box's current line)
 // Controls are found among all the window's descendants, the visible ones first, so that the
 // controls of a property sheet's page in view are taken before those of hidden pages.
 #include "platform/Platform.h"
@@ -68,7 +70,7 @@ int Usage() {
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
              " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session"
              " | set-text TITLE ID TEXT | leave TITLE ID | press TITLE ID | checked TITLE ID"
-             " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down\n",
+             " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down | release TITLE ID\n",
              stderr);
   return 2;
 }
@@ -128,7 +130,7 @@ int main(int argc, char** argv) {
     return ::PostMessageA(dialog, PSM_SETCURSEL, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
   if ((command == "text" || command == "click" || command == "char" || command == "leave" ||
        command == "press" || command == "checked" || command == "enabled" ||
-       command == "set-text" || command == "spin") &&
+       command == "set-text" || command == "spin" || command == "release") &&
       argc >= 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
@@ -167,6 +169,8 @@ int main(int argc, char** argv) {
     }
     // Another program's controls are read and written by message: GetWindowTextA and
     // SetWindowTextA reach only the title the system keeps, which an edit does not update.
+    if (command == "release")
+      return ::PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4)) ? 0 : 1;
     if (command == "set-text")
       return argc == 5 && ::SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]))
                  ? 0

@@ -8,7 +8,9 @@
 #     "3 overwrites"; Create says "Could not create shortcut." without the zap program and
 #     makes the link with it;
 #   - OK stores what the pages showed; a second start of the program opens the sheet of the
-#     running copy, and Cancel there stores nothing.
+#     running copy, and Cancel there stores nothing;
+#   - Clean Selected Drives with a drive marked closes the sheet and asks to close the programs
+#     for that drive.
 #
 # usage: SheetTest.sh SOURCE_DIR WIN64_BUILD_DIR
 #        SheetTest.sh --inside OUT PROGRAM_FOLDER DRIVER CLI     (under wine-run --command)
@@ -133,6 +135,20 @@ if [[ ${1:-} == --inside ]]; then
   check "the sheet closes" drive wait-gone "$sheet" 30
   check "Cancel stored nothing" [ "$(exported CSCH)" == '"CSCH"=hex:01' ]
   check "one copy still runs" kill -0 "$first"
+
+  # Clean Selected Drives with C: marked (a click on its line) closes the sheet as OK and asks
+  # to close the programs before cleaning C:; that is cancelled here: C: is the Wine prefix.
+  check "the sheet opens again" drive menu 32773
+  check "it is there" drive wait-window "$sheet" 30
+  check "C:'s line is clicked" drive release "$sheet" 1059
+  sleep 0.5
+  check "Clean Selected Drives is clicked" drive click "$sheet" 1069
+  check "the sheet closes" drive wait-gone "$sheet" 30
+  check "the confirmation names C:" drive wait-window "Close All Programs" 30
+  check "it names C:" is text "Close All Programs" 1059 "C:"
+  check "it is cancelled" drive click "Close All Programs" 2
+  check "the confirmation closes" drive wait-gone "Close All Programs" 30
+  check "C: is stored as marked" [ "$(exported DRVS)" == '"DRVS"="C1--------"' ]
   drive send 100
   timeout 30 tail --pid="$first" -f /dev/null
   exit $((failures != 0))
