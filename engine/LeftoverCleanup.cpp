@@ -84,6 +84,15 @@ void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBo
       if (!files.DeleteFile(path))
         break;
     }
+    // The boot-time cleaner's own fill files, left by a power-off while it ran: up to the whole
+    // free space of the swap drive. Only these exact names.
+    std::snprintf(path, sizeof(path), "%c:\\BWTMPA.~BW", drive);
+    files.DeleteFile(path);
+    for (unsigned n = 0;; ++n) {
+      std::snprintf(path, sizeof(path), "%c:\\BWTMP%u.~BW", drive, n);
+      if (!files.DeleteFile(path))
+        break;
+    }
   }
 
   if (folder.empty())

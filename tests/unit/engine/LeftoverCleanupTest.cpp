@@ -69,12 +69,19 @@ TEST_F(LeftoverCleanupTest, SwapDriveBootFilesAreRemovedInOrder) {
   files.AddFile("C:\\BlankwrightTMP0.~bw", "0");
   files.AddFile("C:\\BlankwrightTMP1.~bw", "1");
   files.AddFile("C:\\BlankwrightTMP3.~bw", "3"); // after a gap: stays
+  // The boot-time cleaner's fill files after a power-off, and a user's file of a like name.
+  files.AddFile("C:\\BWTMP0.~BW", "0");
+  files.AddFile("C:\\BWTMPA.~BW", "A");
+  files.AddFile("C:\\BWTMPB.~BW", "mine");
   settings.SwapFilePath = "c:\\windows\\win386.swp";
   CleanUpLeftovers(platform, settings, platform.MessageBoxes);
   EXPECT_FALSE(files.Exists("C:\\swpbtmgr.pif"));
   EXPECT_FALSE(files.Exists("C:\\swpclnr.exe"));
   EXPECT_FALSE(files.Exists("C:\\BlankwrightTMP1.~bw"));
   EXPECT_TRUE(files.Exists("C:\\BlankwrightTMP3.~bw"));
+  EXPECT_FALSE(files.Exists("C:\\BWTMP0.~BW"));
+  EXPECT_FALSE(files.Exists("C:\\BWTMPA.~BW"));
+  EXPECT_TRUE(files.Exists("C:\\BWTMPB.~BW"));
   EXPECT_TRUE(platform.MessageBoxes.Boxes.empty());
 }
 
