@@ -6,11 +6,13 @@
 #include "settings/win32/BaseSheet.h"
 #include "tray/RemoteCommand.h"
 #include "tray/ScheduleTimer.h"
+#include "tray/ShutdownContinuation.h"
 #include "tray/win32/BaseRes.h"
 #include "tray/win32/CleaningDialog.h"
 #include "tray/win32/CloseAllProgramsDialog.h"
 #include "tray/win32/ScheduledCleaningDialog.h"
 #include "tray/win32/ShutdownDialog.h"
+#include "tray/win32/ShutdownSystem.h"
 #include "ui/AboutBox.h"
 
 namespace bw {
@@ -261,8 +263,13 @@ void CMainFrame::RunCleaningJob() {
     dialog.Run();
     _currentDialog = nullptr;
     _settings.Save(_platform);
-    // A shut-down cleaning that cleaned its last drive goes on to shut the system down; that
-    // continuation joins here.
+    // A shut-down cleaning that cleaned its last drive goes on to shut the system down.
+    if (_state.Mode() == static_cast<int>(JobMode::Shutdown) &&
+        dialog.GetDriveStatus() == DriveStatus::Ok) {
+      CShutdownSystem system(_instance);
+      CFrameBox box(_window);
+      ContinueShutdown(_platform, _settings, system, box, "Blankwright Base");
+    }
   }
   if (_wipeMarker.Flag)
     ::SetTimer(_window, kWarningWatchTimerId, kWarningWatchInterval, nullptr);
