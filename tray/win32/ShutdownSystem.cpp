@@ -2,7 +2,6 @@
 
 #include "tray/RemoteCommand.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace bw {
@@ -13,11 +12,15 @@ CShutdownSystem::CShutdownSystem(HINSTANCE instance) : _instance(instance) {
 }
 
 bool CShutdownSystem::Record(const std::string& line) {
-  FILE* file = std::fopen(_record.c_str(), "a");
-  if (!file)
+  HANDLE file = ::CreateFileA(_record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
     return false;
-  bool ok = std::fprintf(file, "%s\n", line.c_str()) > 0;
-  return std::fclose(file) == 0 && ok;
+  std::string text = line + "\n";
+  DWORD written = 0;
+  bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+            written == text.size();
+  return ::CloseHandle(file) && ok;
 }
 
 IShutdownSystem::Privilege CShutdownSystem::EnableShutdownPrivilege() {

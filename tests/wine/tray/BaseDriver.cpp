@@ -19,6 +19,7 @@
 //   bw_base_driver checked|enabled TITLE ID            prints 1 or 0
 //   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
 //   bw_base_driver spin TITLE ID up|down               a mouse click on an arrow of spin ID
+//   bw_base_driver bootfile PROGRAM ID OUTPUT          writes a "BOOTFILE" resource of PROGRAM
 //   bw_base_driver release TITLE ID                    the left mouse button released over
 //                                                      control ID (a list box's current line)
 // Controls are found among all the window's descendants, the visible ones first, so that the
@@ -95,6 +96,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bw_base_driver: window \"%s\" %s after %d s\n", argv[2],
                  gone ? "still there" : "not there", seconds);
     return 1;
+  }
+  if (command == "bootfile" && argc == 5) {
+    HMODULE program = ::LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = program ? ::FindResourceA(program, MAKEINTRESOURCEA(std::atoi(argv[3])),
+                                            "BOOTFILE")
+                          : nullptr;
+    HGLOBAL loaded = found ? ::LoadResource(program, found) : nullptr;
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    FILE* out = bytes ? std::fopen(argv[4], "wb") : nullptr;
+    bool ok = out && std::fwrite(bytes, 1, ::SizeofResource(program, found), out) ==
+                         ::SizeofResource(program, found);
+    if (out)
+      ok = std::fclose(out) == 0 && ok;
+    return ok ? 0 : 1;
   }
   WindowId main = windows.FindMainWindow(MainWindowClasses(), kMainWindowTitle);
   if (command == "send" || command == "menu") {

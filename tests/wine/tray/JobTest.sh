@@ -10,7 +10,9 @@
 #   - WM_QUERYENDSESSION with CleanAtLogout runs the log-off job after the confirmation and
 #     answers TRUE; the System Shutdown dialog opens from the tray menu with its drive list;
 #   - a schedule match opens the ten-second countdown, which starts the job, and code 100 ends
-#     Base in the middle of that job.
+#     Base in the middle of that job;
+#   - the System Shutdown dialog, confirmed, runs the shut-down cleaning and then asks the system
+#     to shut down (recorded, not done), and ClearPageFileAtShutdown follows the swap file box.
 # Then the oracles of the rig's clean test: no byte other than the pass's 0x00 in the
 # unallocated space (blkls), every live file as it was.
 #
@@ -50,6 +52,7 @@ scenario() {
       { echo "\"$1\" control $2: \"$(cat "$out/driver.txt")\", not \"$3\"" >&2 && return 1; }
   }
   shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
+  is_checked() { drive checked "$1" "$2" && [[ $(cat "$out/driver.txt") == 1 ]]; }
   cli() { "$WINE" "$cli" "$@" >"$out/cli.log" 2>&1 </dev/null; }
   key='HKLM\Software\Tarnhollow\Blankwright\Settings'
   setting() { "$WINE" reg add "$key" /v "$1" /t REG_BINARY /d "$(printf %02x "$2")" /f \
@@ -172,6 +175,30 @@ scenario() {
   timeout 30 tail --pid="$second" -f /dev/null
   check "code 100 ends Base in the middle of a job" [ $? -eq 0 ]
   kill "$second" 2>/dev/null
+
+  # Shut down and clean: the System Shutdown dialog, confirmed, runs the job with its shut-down
+  # icon and no report, saves the settings and then asks the system to shut down, which this
+  # copy records in a file instead (BW_SHUTDOWN_RECORD), and closes its own window.
+  BW_SHUTDOWN_RECORD='C:\shutdown.record' "$WINE" "$base" &
+  third=$!
+  check "a third copy starts" drive wait-window Blankwright AfxFrameOrView42s 60
+  check "the shut-down command is taken" drive menu 32772
+  check "System Shutdown opens" drive wait-window "Blankwright System Shutdown" 30
+  check "the swap file box is on" is_checked "Blankwright System Shutdown" 1001
+  check "Shut down and clean drive list is clicked" drive click "Blankwright System Shutdown" 1003
+  check "the reminder comes" drive wait-window "System Shut-Down" 30
+  check "the reminder is answered OK" drive click "System Shut-Down" 1
+  check "the shut-down cleaning runs" drive wait-window Cleaning 30
+  shot Cleaning cleaning-shutdown
+  check "the cleaning ends" drive wait-gone Cleaning 300
+  drive wait-window "Shut Down Failed" 3 && echo "Base says: shut down failed" >&2
+  timeout 300 tail --pid="$third" -f /dev/null
+  check "Base ends after asking for the shut-down" [ $? -eq 0 ]
+  check "the shut-down was asked for" grep -qx 'shut down' "$WINEPREFIX/drive_c/shutdown.record"
+  "$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Memory Management' \
+    /v ClearPageFileAtShutdown >"$out/pagefile.log" 2>&1 </dev/null
+  check "ClearPageFileAtShutdown follows the swap file box" grep -q 'REG_DWORD.*0x1' \
+    "$out/pagefile.log"
   return $((failures != 0))
 }
 
@@ -284,7 +311,7 @@ fat)
   ;;
 esac
 for shot in close-all-programs cleaning cleaning-done abort cleaning-report shutdown \
-  scheduled-cleaning; do
+  scheduled-cleaning cleaning-shutdown; do
   [[ -s $out/$shot.png ]] || fail "no screenshot of $shot"
 done
 if [[ -n ${BW_SCREENSHOTS:-} ]]; then

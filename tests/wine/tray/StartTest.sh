@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Blankwright Base.exe under Wine, started and driven as a user and the other programs do:
+#   - it carries the boot-time cleaner and its .pif as resources 175 and 172, byte for byte;
 #   - it shows its splash picture and makes its hidden main window, found by class and title;
 #   - a second start hands over to the running copy and ends, leaving one;
 #   - the About box opens from the tray menu's command and closes;
@@ -8,11 +9,11 @@
 # Screenshots of its windows go to the scratch folder, and to BW_SCREENSHOTS when that is set.
 #
 # usage: StartTest.sh SOURCE_DIR WIN64_BUILD_DIR
-#        StartTest.sh --inside OUT BASE DRIVER      (under wine-run --command)
+#        StartTest.sh --inside OUT BASE DRIVER SWPCLNR   (under wine-run --command)
 set -uo pipefail
 
 if [[ ${1:-} == --inside ]]; then
-  out=$2 base=$3 driver=$4
+  out=$2 base=$3 driver=$4 swpclnr=$5
   failures=0
   check() { # check WHAT COMMAND...
     local what=$1
@@ -30,6 +31,12 @@ if [[ ${1:-} == --inside ]]; then
     return $status
   }
   shot() { import -window "$1" ${2:+-crop "$2"} "$out/$3.png" 2>/dev/null || echo "no screenshot of $3" >&2; }
+
+  # The boot-time cleaner travels inside the program byte for byte.
+  check "swpclnr.exe is resource 175" drive bootfile "$base" 175 'C:\swpclnr.exe'
+  check "byte for byte" cmp "$WINEPREFIX/drive_c/swpclnr.exe" "$swpclnr"
+  check "the .pif is resource 172" drive bootfile "$base" 172 'C:\swpbtmgr.pif'
+  check "byte for byte" cmp "$WINEPREFIX/drive_c/swpbtmgr.pif" "${swpclnr%/*}/swpbtmgr.pif"
 
   "$WINE" "$base" &
   first=$!
@@ -86,7 +93,7 @@ command -v import >/dev/null || skip "imagemagick's import is missing (scripts/s
 mkdir -p "$scratch/program" "$scratch/shots"
 cp "$base" "$scratch/program/"
 run_wine --timeout 300 --command -- bash "$0" --inside "$scratch/shots" \
-  "$scratch/program/Blankwright Base.exe" "$driver" || fail "the scenario failed"
+  "$scratch/program/Blankwright Base.exe" "$driver" "$win_build/boot/swpclnr.exe" || fail "the scenario failed"
 for shot in splash tray-menu about file-not-found; do
   [[ -s $scratch/shots/$shot.png ]] || fail "no screenshot of $shot"
 done
