@@ -1,6 +1,7 @@
 #include "platform/memory/MemoryPlatform.h"
 #include "viewer/CleanRequest.h"
 #include "viewer/ClusterList.h"
+#include "viewer/UpdatePacing.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,25 @@ TEST(ClusterListTest, ListStopsAtItsCapacityAndTheReportSaysSo) {
   EXPECT_EQ(ClusterListNote(32767), "");
   EXPECT_EQ(ClusterListNote(4000000),
             "The cluster list shows only the first 32767 of these 4000000 clusters.");
+}
+
+TEST(UpdatePacingTest, ShowsAtMostOncePerIntervalAcrossTheClocksWrap) {
+  struct Step {
+    uint32_t Now;
+    bool Due;
+  };
+  // The first call always shows; the tick count wraps between the fourth and fifth step.
+  const Step steps[] = {{0xFFFFFFC0u, true}, {0xFFFFFFC1u, false}, {0xFFFFFFF1u, false},
+                        {0xFFFFFFF2u, true}, {0x00000010u, false}, {0x00000024u, true}};
+  CUpdatePacing pacing(50);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Now);
+    EXPECT_EQ(pacing.Due(step.Now), step.Due);
+  }
+  // The end of a scan shows its final texts whenever it comes.
+  pacing.Reset();
+  EXPECT_TRUE(pacing.Due(0x00000025u));
+  EXPECT_FALSE(pacing.Due(0x00000026u));
 }
 
 } // namespace
