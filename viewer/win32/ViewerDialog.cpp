@@ -19,6 +19,8 @@ constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr int kStatisticIds[] = {IDC_CLUSTER_SIZE,   IDC_FREE_SPACE, IDC_DRIVE_FORMAT,
                                  IDC_VALID_CLUSTERS, IDC_READ_TO,    IDC_DELETED_CLUSTERS};
 
+constexpr const char* kHelpCaption = "Blankwright Drive Viewer Help";
+
 constexpr const char* kRemovesLine =
     "Blankwright permanently removes this deleted data so that others cannot recover it.";
 constexpr const char* kWebLine =
@@ -264,7 +266,7 @@ std::string CViewerDialog::HelpFile() const {
 void CViewerDialog::OnHelp() {
   std::string help = HelpFile();
   if (::GetFileAttributesA(help.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    MessageBox("The help file \"" + help + "\" was not found.", kViewerTitle,
+    MessageBox("The help file \"" + help + "\" was not found.", kHelpCaption,
                kMbOk | kMbIconInformation);
     return;
   }

@@ -13,6 +13,7 @@
 //   bw_viewer_driver click TITLE ID                   clicks a button (posted: never waits)
 //   bw_viewer_driver pick TITLE ID INDEX              selects a combo box entry as a user does
 //   bw_viewer_driver close TITLE 0                    WM_CLOSE to the window (posted)
+//   bw_viewer_driver syscommand TITLE ID              a system menu command (posted)
 #include "platform/win32/Win32.h"
 
 #include <cstdio>
@@ -65,10 +66,10 @@ std::string ItemText(HWND control, UINT lengthMessage, UINT textMessage, int ind
 }
 
 int Usage() {
-  std::fputs(
-      "usage: bw_viewer_driver wait-window|wait-gone TITLE SECONDS | wait-enabled TITLE ID "
-      "SECONDS | enabled|text|items|lines|click TITLE ID | pick TITLE ID INDEX | close TITLE 0\n",
-      stderr);
+  std::fputs("usage: bw_viewer_driver wait-window|wait-gone TITLE SECONDS | wait-enabled TITLE ID "
+             "SECONDS | enabled|text|items|lines|click TITLE ID | pick TITLE ID INDEX | close "
+             "TITLE 0 | syscommand TITLE ID\n",
+             stderr);
   return 2;
 }
 
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
   }
   if (command == "close")
     return ::PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == "syscommand")
+    return ::PostMessageA(window, WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
   int id = static_cast<int>(std::strtol(argv[3], nullptr, 0));
   HWND control = ::GetDlgItem(window, id);
   if (!control) {

@@ -2,6 +2,7 @@
 # Blankwright Drive Viewer.exe under Wine, driven as a user drives it:
 #   - "d" names a CD-ROM drive: D: is not listed, the first drive is chosen and nothing scans;
 #     a last argument that starts with a digit is ignored in the same way;
+#   - the system menu's About item opens the About box; Help without a help file says so;
 #   - "y" (a FAT16 image with deleted text) scans at once: the statistic texts, the clusters
 #     found and their count are The Sleuth Kit's, the first hit is shown in text mode with the
 #     deleted text, hex mode shows the same cluster (the line of offset 32 begins "0032"), and
@@ -102,6 +103,18 @@ if [[ ${1:-} == --inside ]]; then
   check "nothing was scanned" [ -z "$(text 1012)" ]
   check "Cancel Scan is disabled when idle" not drive enabled "$title" 1005
   shot "$title" viewer-idle
+  # The system menu's About item, and Help without a help file.
+  drive syscommand "$title" 16 >/dev/null
+  check "the About box opens" drive wait-window "About Blankwright Drive Viewer" 30
+  shot "About Blankwright Drive Viewer" about
+  check "it names the program" [ "$(drive text "About Blankwright Drive Viewer" 1200)" == "$title" ]
+  drive click "About Blankwright Drive Viewer" 1 >/dev/null
+  drive wait-gone "About Blankwright Drive Viewer" 30 >/dev/null
+  drive click "$title" 1008 >/dev/null
+  check "Help without a help file says so" drive wait-window "Blankwright Drive Viewer Help" 30
+  shot "Blankwright Drive Viewer Help" help-missing
+  drive click "Blankwright Drive Viewer Help" 1 >/dev/null
+  drive wait-gone "Blankwright Drive Viewer Help" 30 >/dev/null
   close_viewer
 
   # The last argument counts; one that starts with a digit is ignored.
@@ -205,6 +218,7 @@ if [[ ${1:-} == --inside ]]; then
   report_done
   drive click "$title" 1006 >/dev/null
   check "no tray program: Blankwright Not Running" drive wait-window "Blankwright Not Running" 30
+  shot "Blankwright Not Running" not-running
   check "its text" [ "$(drive text "Blankwright Not Running" 0xFFFF)" == \
     "Blankwright must be running to clean drives." ]
   drive click "Blankwright Not Running" 1 >/dev/null
@@ -325,8 +339,8 @@ run_wine --timeout 600 --drive "y=$scratch/y" --raw "y=$fat" --drive "x=$scratch
   --raw "v=$full" --drive "d=$scratch/cdrom" \
   --type d=cdrom --command -- bash "$0" --inside "$scratch/shots" "$p" "$scratch/expected" ||
   fail "the scenario failed"
-for shot in viewer-idle viewer-text viewer-hex fat16-report ntfs-report report-list-full \
-  cancel-question; do
+for shot in viewer-idle about help-missing viewer-text viewer-hex fat16-report ntfs-report \
+  report-list-full cancel-question not-running; do
   [[ -s $scratch/shots/$shot.png ]] || fail "no screenshot of $shot"
 done
 if [[ -n ${BW_SCREENSHOTS:-} ]]; then
