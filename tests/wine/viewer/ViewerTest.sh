@@ -35,6 +35,7 @@ if [[ ${1:-} == --inside ]]; then
       failures=$((failures + 1))
     fi
   }
+  # shellcheck disable=SC2317 # called through check
   not() { ! "$@"; }
   # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
   drive() {
