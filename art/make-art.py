@@ -193,6 +193,21 @@ def main_icon():
     return ico(pictures)
 
 
+def viewer_icon():
+    """The drive viewer's icon: the mark under a magnifying lens."""
+    pictures = []
+    for size in (16, 32):
+        canvas = Canvas(size, size)
+        disk(canvas, 0, 0, size * 3 // 4)
+        lens = size * 5 / 8
+        canvas.disc(lens, lens, size / 4, WHITE)
+        canvas.ring(lens, lens, size / 4, max(1.5, size / 12), BLACK)
+        for i in range(size // 6):
+            canvas.rect(size - 3 - i, size - 3 - i, size - i, size - i, BLACK)
+        pictures.append(canvas)
+    return ico(pictures)
+
+
 def menu_strip():
     """The tray menu's item pictures, 16 x 16 each, in menu order: configuration, scan, shut
     down, help, about, exit; silver is the see-through colour."""
@@ -406,6 +421,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     files = {
         "blankwright.ico": main_icon(),
+        "viewer.ico": viewer_icon(),
         "menu.bmp": bmp(menu_strip(), 4),
         "splash4.bmp": splash(4),
         "splash8.bmp": splash(8),

@@ -38,9 +38,9 @@ endfunction()
 # into build/<preset>/art; an .rc names them by file name and finds them there.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(BW_ART_DIR ${PROJECT_BINARY_DIR}/art)
-set(BW_ART_FILES blankwright.ico menu.bmp splash4.bmp splash8.bmp cleaning.avi zapping.avi
-    closeprograms.ico warning.ico shutdown.ico hourglass.ico program.ico check.ico nocheck.ico
-    document.ico slack.ico startup.ico shredder.ico bin.ico folder.ico printer.ico)
+set(BW_ART_FILES blankwright.ico viewer.ico menu.bmp splash4.bmp splash8.bmp cleaning.avi
+    zapping.avi closeprograms.ico warning.ico shutdown.ico hourglass.ico program.ico check.ico
+    nocheck.ico document.ico slack.ico startup.ico shredder.ico bin.ico folder.ico printer.ico)
 list(TRANSFORM BW_ART_FILES PREPEND ${BW_ART_DIR}/ OUTPUT_VARIABLE BW_ART_OUTPUTS)
 add_custom_command(
   OUTPUT ${BW_ART_OUTPUTS}

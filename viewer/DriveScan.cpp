@@ -50,6 +50,11 @@ bool CDriveScan::AllocateClusterBuffer() {
          TryResize(_clusterBuffer, kClusterBufferSize);
 }
 
+void CDriveScan::ReleaseClusterBuffer() {
+  std::vector<uint8_t>().swap(_clusterBuffer);
+  _opened = false;
+}
+
 int CDriveScan::Message(const std::string& text, const std::string& caption, uint32_t style) {
   return _view.MessageBox(text, caption, style);
 }

@@ -59,6 +59,8 @@ public:
 
   /// Allocates the cluster buffer (when the window opens); false when memory is short.
   bool AllocateClusterBuffer();
+  /// Frees the cluster buffer (when the window closes); nothing can be shown after it.
+  void ReleaseClusterBuffer();
 
   /// Begin scan up to the statistic texts: clears the last scan's results, takes the drive
   /// from the view, checks that it is ready and can be scanned, and shows its figures. False,

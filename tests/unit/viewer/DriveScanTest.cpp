@@ -216,8 +216,16 @@ TEST_F(DriveScanTest, ShowClusterInEachModeAndItsReadFailures) {
   int sets = view.DataLineSets;
   EXPECT_FALSE(scan.ShowCluster("", ShowRequest::DisplayMode)) << "an empty cluster list";
   EXPECT_TRUE(view.Boxes.empty());
+  // Numbers outside the volume are refused before anything is read.
+  int reads = 0;
+  platform.DrivesFake.FailRead = [&](uint64_t, uint32_t) {
+    ++reads;
+    return false;
+  };
   EXPECT_FALSE(scan.ShowCluster("99999", ShowRequest::ListSelection));
   EXPECT_FALSE(scan.ShowCluster("1", ShowRequest::DisplayMode));
+  EXPECT_EQ(reads, 0);
+  platform.DrivesFake.FailRead = nullptr;
   ASSERT_EQ(view.Boxes.size(), 2u);
   EXPECT_EQ(view.Boxes[0].Text, "Failed to read cluster.");
   EXPECT_EQ(view.Boxes[0].Caption, kViewerTitle);
@@ -225,6 +233,11 @@ TEST_F(DriveScanTest, ShowClusterInEachModeAndItsReadFailures) {
   EXPECT_EQ(view.Boxes[1].Caption, "Drive Access Error");
   EXPECT_EQ(view.Boxes[1].Style, kMbOk | kMbIconError);
   EXPECT_EQ(view.DataLineSets, sets) << "the display keeps its old lines";
+
+  // Once the window has closed and freed the buffer, nothing is read into it.
+  scan.ReleaseClusterBuffer();
+  EXPECT_FALSE(scan.ShowCluster("40", ShowRequest::ListSelection));
+  EXPECT_EQ(view.DataLineSets, sets);
 }
 
 TEST_F(DriveScanTest, CancelScanAsksFirst) {
