@@ -28,7 +28,7 @@ std::string CommandLineDrive(const std::vector<std::string>& arguments) {
   return drive;
 }
 
-std::string ProgramFolderFromCommandLine(const std::string& commandLine) {
+std::string ViewerProgramFolder(const std::string& commandLine) {
   std::string path = commandLine;
   if (!path.empty() && path[0] == '"')
     path.erase(0, 1);

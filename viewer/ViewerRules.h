@@ -16,9 +16,9 @@ class IDrives;
 /// upper-cased; empty when there is none or when its first character is not a letter.
 std::string CommandLineDrive(const std::vector<std::string>& arguments);
 
-/// The program's folder from its command line: the program path with a leading quote
+/// The viewer's folder from its command line: the program path with a leading quote
 /// removed, cut after its last backslash (which is kept); empty when it has none.
-std::string ProgramFolderFromCommandLine(const std::string& commandLine);
+std::string ViewerProgramFolder(const std::string& commandLine);
 
 /// "%c: Fixed drive" or "%c: Removable disk" with letter upper-cased; empty for any other
 /// drive type, which the list leaves out.

@@ -15,7 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   for (int i = 1; i < __argc; ++i)
     arguments.emplace_back(__argv[i]);
   // The folder comes from the program's own path alone: an argument never holds it.
-  std::string folder = __argc > 0 ? ProgramFolderFromCommandLine(__argv[0]) : std::string();
+  std::string folder = __argc > 0 ? ViewerProgramFolder(__argv[0]) : std::string();
   CViewerDialog viewer(*platform, instance, CommandLineDrive(arguments), folder);
   viewer.Run();
   return 0;

@@ -23,10 +23,10 @@ TEST(ViewerRulesTest, CommandLineDrive) {
 }
 
 TEST(ViewerRulesTest, ProgramFolder) {
-  EXPECT_EQ(ProgramFolderFromCommandLine("\"C:\\Program Files\\BW\\Viewer.exe\" c"),
+  EXPECT_EQ(ViewerProgramFolder("\"C:\\Program Files\\BW\\Viewer.exe\" c"),
             "C:\\Program Files\\BW\\");
-  EXPECT_EQ(ProgramFolderFromCommandLine("C:\\BW\\Viewer.exe"), "C:\\BW\\");
-  EXPECT_EQ(ProgramFolderFromCommandLine("Viewer.exe"), "");
+  EXPECT_EQ(ViewerProgramFolder("C:\\BW\\Viewer.exe"), "C:\\BW\\");
+  EXPECT_EQ(ViewerProgramFolder("Viewer.exe"), "");
 }
 
 TEST(ViewerRulesTest, DriveListHoldsFixedAndRemovableDrivesSorted) {
