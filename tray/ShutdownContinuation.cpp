@@ -69,8 +69,7 @@ void CleanSwapFileAtBoot(IPlatform& platform, IShutdownSystem& system, IMessageB
 
 } // namespace
 
-bool PatchPif(std::vector<uint8_t>& pif, char drive, const char* parameters62,
-              char windowsDrive) {
+bool PatchPif(std::vector<uint8_t>& pif, char drive, const char* parameters62, char windowsDrive) {
   if (pif.size() <= kPifIconDrive || pif.size() < kPifWindowsParameters + kSwapParameterField)
     return false;
   pif[kPifProgramDrive] = static_cast<uint8_t>(drive);
@@ -86,8 +85,8 @@ bool WriteBootFile(IFileSystem& files, const std::string& path, const std::vecto
   if (!file)
     return false;
   // Whole clusters first, so that the file takes its clusters at once; then its true length.
-  size_t whole = clusterSize ? (data.size() + clusterSize - 1) / clusterSize * clusterSize
-                             : data.size();
+  size_t whole =
+      clusterSize ? (data.size() + clusterSize - 1) / clusterSize * clusterSize : data.size();
   std::vector<uint8_t> padded(data);
   padded.resize(whole, 0);
   uint32_t written = 0;
@@ -112,9 +111,9 @@ void ContinueShutdown(IPlatform& platform, const CSettings& settings, IShutdownS
     // A drive whose free space cannot be told cannot be filled to its end: cancel as for an
     // unreadable one.
     if (freeBytes == ~uint64_t{0}) {
-      box.Show(Format("Unable to access drive %c: to clean the swap file, canceling shut down.",
-                      drive),
-               "Drive Access Error", kMbOk | kMbIconError);
+      box.Show(
+          Format("Unable to access drive %c: to clean the swap file, canceling shut down.", drive),
+          "Drive Access Error", kMbOk | kMbIconError);
       return;
     }
     FindData swap;

@@ -38,8 +38,7 @@ public:
 
 /// Patches a copy of the .pif template: the cleaner's drive, the parameters (both fields) and
 /// the icon file's drive. False when the template is too short to hold the fields.
-bool PatchPif(std::vector<uint8_t>& pif, char drive, const char* parameters62,
-              char windowsDrive);
+bool PatchPif(std::vector<uint8_t>& pif, char drive, const char* parameters62, char windowsDrive);
 
 /// Writes data to path in whole clusters of clusterSize bytes, then cuts the file back to the
 /// data's length. False when the file cannot be created or written.

@@ -16,7 +16,9 @@ uint32_t ParseNumber(const char* text) {
   return value;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Appends to a fixed buffer; the texts are short and bounded.
 class CText {

@@ -1,8 +1,7 @@
 #include "tray/swapcleaner/SwapCleaner.h"
 
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>

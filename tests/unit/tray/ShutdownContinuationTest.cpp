@@ -1,14 +1,14 @@
+#include "tray/ShutdownContinuation.h"
+
 #include "platform/MessageBox.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "settings/Settings.h"
 #include "tests/unit/volume/FatImage.h"
-#include "tray/ShutdownContinuation.h"
 #include "tray/SwapFill.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 namespace bw {
@@ -22,8 +22,8 @@ TEST(SwapFillTest, GibibytesAndRemainderInClusters) {
     uint32_t Cluster, G, R;
   };
   const Case cases[] = {
-      {(3ull << 30) + (5 << 20), 4096, 2, 1078984704}, // small remainder joins a gibibyte
-      {25 << 20, 32768, 0, 26214400},                  // halved, already whole clusters
+      {(3ull << 30) + (5 << 20), 4096, 2, 1078984704},     // small remainder joins a gibibyte
+      {25 << 20, 32768, 0, 26214400},                      // halved, already whole clusters
       {(1ull << 30) + (6 << 20) + 1, 4096, 0, 1080041472}, // rounded up twice
       {0, 4096, 0, 0},
       {(5ull << 30) + (300 << 20), 512, 5, 300 << 20}, // a large remainder stays apart
@@ -45,8 +45,8 @@ TEST(SwapFillTest, ParametersFillBlanksAndNeverCutThePath) {
   EXPECT_EQ(parameters[text.size() + 1], ' ');
   EXPECT_EQ(parameters.back(), ' ');
   // 47 characters of path with large figures do not fit the 62 bytes the .pif passes on.
-  EXPECT_FALSE(FormatSwapParameters(40, {100, 1080041472}, "C:\\" + std::string(44, 'A'),
-                                    parameters));
+  EXPECT_FALSE(
+      FormatSwapParameters(40, {100, 1080041472}, "C:\\" + std::string(44, 'A'), parameters));
 }
 
 class RecordingShutdown final : public IShutdownSystem {

@@ -99,9 +99,9 @@ int main(int argc, char** argv) {
   }
   if (command == "bootfile" && argc == 5) {
     HMODULE program = ::LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = program ? ::FindResourceA(program, MAKEINTRESOURCEA(std::atoi(argv[3])),
-                                            "BOOTFILE")
-                          : nullptr;
+    HRSRC found = program
+                      ? ::FindResourceA(program, MAKEINTRESOURCEA(std::atoi(argv[3])), "BOOTFILE")
+                      : nullptr;
     HGLOBAL loaded = found ? ::LoadResource(program, found) : nullptr;
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     FILE* out = bytes ? std::fopen(argv[4], "wb") : nullptr;
