@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The win64 installer under Wine, end to end in a fresh prefix:
+#   - a silent install puts the programs, the DLLs and the guide into Program Files\Blankwright,
+#     registers the Explorer menu, writes UFilePath and the Run value, makes the Start-menu
+#     entries and starts the tray program;
+#   - through the installed menu (the Explorer stand-in of the shell tests): Clean Drive asks to
+#     close the programs for that drive, Scan starts the drive viewer;
+#   - installing again over it ends the running tray program and viewer through the unload hook,
+#     replaces the files and starts the tray program again, which answers;
+#   - a silent uninstall ends the tray program first and leaves no file, registration, Run value
+#     or setting behind.
+#
+# usage: InstallTest.sh SOURCE_DIR WIN64_BUILD_DIR
+#        InstallTest.sh --inside OUT SETUP DRIVER SHELL_HOST ROOT   (under wine-run --command)
+set -uo pipefail
+
+if [[ ${1:-} == --inside ]]; then
+  out=$2 setup=$3 driver=$4 host=$5 root=$6
+  folder="$WINEPREFIX/drive_c/Program Files/Blankwright"
+  failures=0
+  check() { # check WHAT COMMAND...
+    local what=$1
+    shift
+    if ! "$@"; then
+      echo "FAIL: $what" >&2
+      failures=$((failures + 1))
+    fi
+  }
+  # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
+  drive() { "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1; }
+  query() { # query KEY VALUE: exit 0 when the value is there; its line in $out/query.log
+    "$WINE" reg query "$1" /v "$2" >"$out/query.log" 2>&1 </dev/null
+  }
+  settings='HKLM\Software\Tarnhollow\Blankwright\Settings'
+  class='HKCR\CLSID\{6F1D2A90-3C4B-11D2-9E5A-5B7C3D1E2F40}\InprocServer32'
+  run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+  base_pid() { pgrep -f 'Program Files.Blankwright.Blankwright Base.exe' | head -n 1; }
+
+  "$WINE" "$setup" /S >"$out/setup.log" 2>&1 </dev/null
+  check "the installer ends with 0" [ $? -eq 0 ]
+  for file in "Blankwright Base.exe" "Blankwright Drive Viewer.exe" "Blankwright File Zap.exe" \
+    BWSingle.exe THBWshell.dll Unload.dll Uninstall.exe Guide/tray.md; do
+    check "$file is installed" [ -f "$folder/$file" ]
+  done
+  check "UFilePath names the folder" query "$settings" UFilePath
+  check "... as C:\\Program Files\\Blankwright" grep -q 'C:\\Program Files\\Blankwright' \
+    "$out/query.log"
+  check "the menu class is registered" query "$class" ""
+  check "... to the installed DLL" grep -qi 'Blankwright\\THBWshell.dll' "$out/query.log"
+  check "the Run value starts the tray program" query "$run" BlankwrightBaseEXE
+  links="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Blankwright"
+  for link in Blankwright "Drive Viewer" Uninstall; do
+    check "the Start menu has $link" [ -f "$links/$link.lnk" ]
+  done
+  check "the installer started the tray program" \
+    drive wait-window Blankwright AfxFrameOrView42s 60
+  first=$(base_pid)
+
+  # The installed menu, as Explorer uses it.
+  "$WINE" "$host" invoke 1 'Y:\' >"$out/host.log" 2>&1 </dev/null
+  check "Clean Drive asks to close the programs" drive wait-window "Close All Programs" 30
+  drive close "Close All Programs"
+  drive wait-gone "Close All Programs" 30
+  "$WINE" "$host" invoke 2 'Y:\' >"$out/host.log" 2>&1 </dev/null
+  check "Scan starts the drive viewer" drive wait-window "Blankwright Drive Viewer" 60
+
+  # Installing again over a running installation.
+  "$WINE" "$setup" /S >"$out/setup2.log" 2>&1 </dev/null
+  check "the second install ends with 0" [ $? -eq 0 ]
+  check "the first tray program was ended" bash -c '! kill -0 "$0" 2>/dev/null' "${first:-0}"
+  check "the viewer was closed" drive wait-gone "Blankwright Drive Viewer" 30
+  check "the tray program runs again" drive wait-window Blankwright AfxFrameOrView42s 60
+  check "and answers" drive menu 32771
+  check "with its About box" drive wait-window "About Blankwright" 30
+  drive close "About Blankwright"
+
+  # Removing it, silently: the uninstaller runs from a copy of itself and returns at once.
+  "$WINE" "$folder/Uninstall.exe" /S >"$out/uninstall.log" 2>&1 </dev/null
+  for _ in $(seq 120); do [ -e "$folder" ] || break; sleep 0.5; done
+  check "the tray program was ended" drive wait-gone Blankwright 30
+  check "no file of ours is left" [ ! -e "$folder" ]
+  check "the menu class is gone" bash -c '! "$0" reg query "$1" >/dev/null 2>&1 </dev/null' \
+    "$WINE" "$class"
+  check "the Run value is gone" bash -c '! "$0" reg query "$1" /v BlankwrightBaseEXE >/dev/null 2>&1 </dev/null' \
+    "$WINE" "$run"
+  check "the settings are gone" bash -c '! "$0" reg query "$1" >/dev/null 2>&1 </dev/null' \
+    "$WINE" "$settings"
+  check "the Start-menu entries are gone" [ ! -e "$links" ]
+  exit $((failures != 0))
+fi
+
+# shellcheck source-path=SCRIPTDIR source=../WineTest.sh
+source "$(dirname "$0")/../WineTest.sh"
+setup=$(ls "$win_build"/setup-blankwright-*-win64.exe 2>/dev/null | head -n 1)
+driver=$win_build/tests/wine/tray/bw_base_driver.exe
+host=$win_build/tests/wine/shell/bw_shell_host.exe
+[[ -n $setup && -f $driver && -f $host ]] || skip "the installer or the test programs are not built"
+mkdir -p "$scratch/out" "$scratch/drive"
+run_wine --timeout 500 --drive "y=$scratch/drive" --command -- bash "$0" --inside "$scratch/out" \
+  "$setup" "$driver" "$host" "$scratch/drive" || fail "the scenario failed"
+echo "all checks passed"
