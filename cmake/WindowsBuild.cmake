@@ -39,7 +39,8 @@ endfunction()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(BW_ART_DIR ${PROJECT_BINARY_DIR}/art)
 set(BW_ART_FILES blankwright.ico menu.bmp splash4.bmp splash8.bmp cleaning.avi zapping.avi
-    closeprograms.ico warning.ico shutdown.ico hourglass.ico program.ico check.ico nocheck.ico)
+    closeprograms.ico warning.ico shutdown.ico hourglass.ico program.ico check.ico nocheck.ico
+    zapfile.ico zapfolder.ico)
 list(TRANSFORM BW_ART_FILES PREPEND ${BW_ART_DIR}/ OUTPUT_VARIABLE BW_ART_OUTPUTS)
 add_custom_command(
   OUTPUT ${BW_ART_OUTPUTS}

@@ -9,6 +9,9 @@
 //   bw_base_driver text TITLE ID                       prints the text of control ID in TITLE
 //   bw_base_driver click TITLE ID                      clicks button ID of TITLE (posted)
 //   bw_base_driver char TITLE CODE                     posts WM_CHAR CODE to TITLE
+//   bw_base_driver key TITLE VK                        posts a key press VK to TITLE
+//   bw_base_driver rows TITLE ID                       prints the rows of list view ID in
+//                                                      TITLE, one a line: image, tab, text
 //   bw_base_driver post MESSAGE WPARAM LPARAM          posts a message to the main window
 //   bw_base_driver query-end-session                   asks the main window whether the user
 //                                                      may log off; prints its answer
@@ -17,6 +20,7 @@
 #include "platform/win32/Win32.h"
 #include "tray/RemoteCommand.h"
 
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,9 +38,47 @@ WindowId Find(IWindowCommands& windows, const std::string& title, const char* cl
 int Usage() {
   std::fputs("usage: bw_base_driver wait-window TITLE [CLASS] SECONDS | wait-gone TITLE SECONDS"
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
-             " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session\n",
+             " | char TITLE CODE | key TITLE VK | rows TITLE ID | post MESSAGE WPARAM LPARAM | "
+             "query-end-session\n",
              stderr);
   return 2;
+}
+
+// The rows of a list view in another process: its messages carry pointers, which are not
+// carried across processes, so the item and its text buffer live in the owner's memory.
+int PrintRows(HWND list) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process)
+    return 1;
+  constexpr size_t kTextSize = 1024;
+  void* remote =
+      ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE);
+  int status = remote ? 0 : 1;
+  const auto count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; remote && row < count; ++row) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.pszText = static_cast<char*>(remote) + sizeof(LVITEMA);
+    item.cchTextMax = kTextSize;
+    char text[kTextSize] = {};
+    SIZE_T done = 0;
+    if (!::WriteProcessMemory(process, remote, &item, sizeof item, &done) ||
+        !::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote)) ||
+        !::ReadProcessMemory(process, remote, &item, sizeof item, &done) ||
+        !::ReadProcessMemory(process, item.pszText, text, kTextSize - 1, &done)) {
+      status = 1;
+      break;
+    }
+    std::printf("%d\t%s\n", item.iImage, text);
+  }
+  if (remote)
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return status;
 }
 
 } // namespace
@@ -90,7 +132,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   HWND dialog = argc > 2 ? reinterpret_cast<HWND>(windows.FindWindowByTitle(argv[2])) : nullptr;
-  if ((command == "text" || command == "click" || command == "char") && argc == 4) {
+  if ((command == "text" || command == "click" || command == "char" || command == "key" ||
+       command == "rows") &&
+      argc == 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
       return 1;
@@ -98,11 +142,19 @@ int main(int argc, char** argv) {
     int number = std::atoi(argv[3]);
     if (command == "char")
       return ::PostMessageA(dialog, WM_CHAR, static_cast<WPARAM>(number), 0) ? 0 : 1;
+    // The dialog manager takes a key from the dialog's own queue, as from its focused control.
+    if (command == "key")
+      return ::PostMessageA(dialog, WM_KEYDOWN, static_cast<WPARAM>(number), 1) &&
+                     ::PostMessageA(dialog, WM_KEYUP, static_cast<WPARAM>(number), 0xC0000001)
+                 ? 0
+                 : 1;
     HWND control = ::GetDlgItem(dialog, number);
     if (!control) {
       std::fprintf(stderr, "bw_base_driver: \"%s\" has no control %d\n", argv[2], number);
       return 1;
     }
+    if (command == "rows")
+      return PrintRows(control);
     if (command == "click")
       return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
                             reinterpret_cast<LPARAM>(control))
