@@ -8,9 +8,6 @@
 namespace bw {
 namespace {
 
-// The WARNING label's height in tenths of a point.
-constexpr int kWarningTenthsOfPoint = 115;
-
 // The selection's small icon from the shell, or the program's generic file icon when the shell
 // has none (a file deleted meanwhile). The caller destroys it.
 HICON SmallIcon(HINSTANCE instance, const std::string& path) {
@@ -73,7 +70,7 @@ void CZapWarningDialog::SetWarningFont() {
   if (!current || !::GetObjectA(current, sizeof font, &font))
     return;
   HDC screen = ::GetDC(nullptr);
-  font.lfHeight = -::MulDiv(kWarningTenthsOfPoint, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
+  font.lfHeight = CZapWarningModel::LabelFontHeight(::GetDeviceCaps(screen, LOGPIXELSY));
   ::ReleaseDC(nullptr, screen);
   font.lfWeight = FW_BOLD;
   _warningFont = ::CreateFontIndirectA(&font);
