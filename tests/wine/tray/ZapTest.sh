@@ -115,8 +115,8 @@ scenario() {
   check "the warning opens a third time" drive wait-window "$warning" 30
   check "Yes is pressed" drive click "$warning" 1071
   check "the progress dialog opens" drive wait-window "$progress" 30
-  local prompts=0 n
-  for n in $(seq 600); do
+  local prompts=0
+  for _ in $(seq 600); do
     if drive wait-window Confirmation 0; then
       prompts=$((prompts + 1))
       drive text Confirmation 1079
@@ -154,7 +154,7 @@ scenario() {
   check "the warning opens for the large files" drive wait-window "$warning" 30
   check "Yes is pressed for the large files" drive click "$warning" 1071
   check "the progress dialog opens for the large files" drive wait-window "$progress" 30
-  for n in $(seq 100); do
+  for _ in $(seq 100); do
     drive text "$progress" 1083
     [[ $(cat "$out/driver.txt") == Pass* ]] && break
     sleep 0.1
