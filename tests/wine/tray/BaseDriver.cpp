@@ -10,6 +10,7 @@
 //   bw_base_driver click TITLE ID                      clicks button ID of TITLE (posted)
 //   bw_base_driver char TITLE CODE                     posts WM_CHAR CODE to TITLE
 //   bw_base_driver key TITLE VK                        posts a key press VK to TITLE
+//   bw_base_driver enabled TITLE ID                    exit 0 when control ID of TITLE is enabled
 //   bw_base_driver rows TITLE ID                       prints the rows of list view ID in
 //                                                      TITLE, one a line: image, tab, text
 //   bw_base_driver post MESSAGE WPARAM LPARAM          posts a message to the main window
@@ -38,8 +39,8 @@ WindowId Find(IWindowCommands& windows, const std::string& title, const char* cl
 int Usage() {
   std::fputs("usage: bw_base_driver wait-window TITLE [CLASS] SECONDS | wait-gone TITLE SECONDS"
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
-             " | char TITLE CODE | key TITLE VK | rows TITLE ID | post MESSAGE WPARAM LPARAM | "
-             "query-end-session\n",
+             " | char TITLE CODE | key TITLE VK | enabled TITLE ID | rows TITLE ID"
+             " | post MESSAGE WPARAM LPARAM | query-end-session\n",
              stderr);
   return 2;
 }
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
   }
   HWND dialog = argc > 2 ? reinterpret_cast<HWND>(windows.FindWindowByTitle(argv[2])) : nullptr;
   if ((command == "text" || command == "click" || command == "char" || command == "key" ||
-       command == "rows") &&
+       command == "enabled" || command == "rows") &&
       argc == 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
@@ -155,6 +156,8 @@ int main(int argc, char** argv) {
     }
     if (command == "rows")
       return PrintRows(control);
+    if (command == "enabled")
+      return ::IsWindowEnabled(control) ? 0 : 1;
     if (command == "click")
       return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
                             reinterpret_cast<LPARAM>(control))

@@ -7,7 +7,8 @@
 #     Enter answers No and the close box leaves too: nothing is zapped, the key is gone;
 #   - Yes runs the Zapping Progress dialog: the folder and system-file confirmations come,
 #     Yes to All answers them, and the dialog ends by itself;
-#   - Cancel in the progress dialog asks "Are you sure you want to stop zapping the selected
+#   - a single system-type file's confirmation has Yes to All greyed, and Esc answers No;
+#   - Cancel (and Enter) in the progress dialog asks "Are you sure you want to stop zapping the selected
 #     files?": No goes on, Yes stops, and the file being overwritten is still deleted; the close
 #     box stops without asking.
 # Then the oracles of the rig's zap test: every data unit the zapped files had holds the last
@@ -148,6 +149,23 @@ scenario() {
   check "the file beside them stays" [ -e "$root/Work/stays.txt" ]
   live_listing "$root" >"$out/after-zap"
 
+  # One file alone: Yes to All is greyed, and Esc keeps the file.
+  check "one system-type file is selected" choose 'Y:\Work\solo.dll'
+  check "code 1 is taken for one file" drive send 1
+  check "the warning opens for one file" drive wait-window "$warning" 30
+  check "Yes is pressed for one file" drive click "$warning" 1071
+  check "its confirmation comes" drive wait-window Confirmation 30
+  check "it asks about a system file" text_is Confirmation 1079 \
+    "appears to be a SYSTEM file, Zap it?"
+  check "Yes to All is greyed for a single file" bash -c '! "$0" "$1" enabled Confirmation 1073' \
+    "$WINE" "$driver"
+  check "Yes is offered" drive enabled Confirmation 1074
+  check "Esc is pressed" drive key Confirmation 27
+  check "Esc closes the confirmation" drive wait-gone Confirmation 30
+  check "the zap of one file ends" drive wait-gone "$progress" 30
+  check "Esc kept the file" grep -q $'^Work/solo.dll\t' <(live_listing "$root")
+  check "nothing else changed after Esc" [ "$(live_listing "$root")" == "$(cat "$out/after-zap")" ]
+
   # Cancel asks; No goes on, Yes stops. Large files keep the dialog up long enough.
   check "two large files are selected" choose 'Y:\big one.bin' 'Y:\big two.bin'
   check "code 1 is taken for the large files" drive send 1
@@ -169,8 +187,8 @@ scenario() {
   check "No is pressed" drive click Abort 7
   check "the question goes" drive wait-gone Abort 30
   check "the zap goes on after No" drive wait-window "$progress" 1
-  check "Cancel is pressed again" drive click "$progress" 1085
-  check "the stop question comes again" drive wait-window Abort 30
+  check "Enter is typed while the zap runs" drive char "$progress" 13
+  check "Enter asks the question too" drive wait-window Abort 30
   check "Yes is pressed" drive click Abort 6
   check "the progress dialog ends after Yes" drive wait-gone "$progress" 120
   check "the file being overwritten is still deleted" [ ! -e "$root/big one.bin" ]
@@ -238,6 +256,7 @@ ntfs)
   cp "$base" "$RIG_TMP/program/"
   make_ntfs "$image" 256 4096 && ntfs_mount "$image" "$mnt" && populate_zap "$mnt" || exit 2
   # Made before the zap, so that they never take the zapped files' clusters.
+  write_known "$mnt/Work/solo.dll" 3000
   head -c 24M /dev/urandom >"$mnt/big one.bin" && head -c 24M /dev/urandom >"$mnt/big two.bin"
   ntfs_unmount "$mnt"
   zap_record "$image" "$out" ntfs
