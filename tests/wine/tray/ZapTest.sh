@@ -14,8 +14,18 @@
 # Then the oracles of the rig's zap test: every data unit the zapped files had holds the last
 # pass's 0xFF, every other live file is as it was, nothing zapped is still listed as live.
 #
-# usage: ZapTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs
-#        ZapTest.sh --inside OUT BASE DRIVER CLI ROOT   (under wine-run --command)
+# On FAT the zap cleans the deleted names of the selections' folder too: none of them can be
+# read afterwards, and fsck.fat -n finds nothing to repair.
+#
+# usage: ZapTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs|fat
+#        ZapTest.sh --inside OUT BASE DRIVER CLI ROOT         (under wine-run --command, NTFS)
+#        ZapTest.sh --fat-populate SIZE                       (inside the guest)
+#        ZapTest.sh --fat-host IMAGE UML_RUN OUT BASE DRIVER CLI  (under wine-run, FAT)
+#        ZapTest.sh --fat-guest OUT BASE DRIVER CLI           (inside the guest)
+#
+#   ntfs  an NTFS image through ntfs-3g on the host, as Y:
+#   fat   a FAT16 image mounted by the kernel's vfat driver inside User-Mode Linux, with wine64
+#         and an X server of its own running in the guest
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 rig=$here/../../rig
 
@@ -213,12 +223,52 @@ scenario() {
   return $((failures != 0))
 }
 
+# extra_files ROOT SIZE: beside the zap's tree, a system-type file to keep and two large files
+# for stopping a zap. Made before the zap, so that they never take the zapped files' clusters.
+extra_files() {
+  write_known "$1/Work/solo.dll" 3000 &&
+    head -c "$2" /dev/urandom >"$1/big one.bin" && head -c "$2" /dev/urandom >"$1/big two.bin"
+  sync
+}
+
 case ${1:-} in
 --inside)
   # shellcheck source=../../rig/lib/populate.sh
   . "$rig/lib/populate.sh"
   scenario "${@:2}"
   exit
+  ;;
+--fat-populate)
+  # shellcheck source=../../rig/lib/populate.sh
+  . "$rig/lib/populate.sh"
+  # shellcheck source=../../rig/lib/zap.sh
+  . "$rig/lib/zap.sh"
+  populate_zap "$BW_UML_MOUNT" light && extra_files "$BW_UML_MOUNT" "$2"
+  exit
+  ;;
+--fat-host)
+  # The guest starts a Wine server of its own on the same prefix, and an X server of its own:
+  # the host's cannot be reached from inside.
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  "$3" -q -t 840 -m 1G -o utf8 "$2" -- bash "$0" --fat-guest "${@:4}"
+  exit
+  ;;
+--fat-guest)
+  mount -t tmpfs -o size=1m bw-x11 /tmp/.X11-unix || exit 3
+  Xvfb :5 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  for _ in $(seq 300); do [ -S /tmp/.X11-unix/X5 ] && break; sleep 0.1; done
+  export DISPLAY=:5
+  ln -sfn "$BW_UML_MOUNT" "$WINEPREFIX/dosdevices/y:" &&
+    ln -sfn "$BW_UML_DEVICE" "$WINEPREFIX/dosdevices/y::" || exit 3
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  # shellcheck source=../../rig/lib/populate.sh
+  . "$rig/lib/populate.sh"
+  scenario "$2" "$3" "$4" "$5" "$BW_UML_MOUNT"
+  status=$?
+  "$WINESERVER" -k 2>/dev/null
+  drop_caches
+  exit $status
   ;;
 esac
 
@@ -254,10 +304,8 @@ ntfs)
   image=$RIG_TMP/zap.img mnt=$RIG_TMP/mnt out=$RIG_TMP/out
   mkdir -p "$out" "$RIG_TMP/program"
   cp "$base" "$RIG_TMP/program/"
-  make_ntfs "$image" 256 4096 && ntfs_mount "$image" "$mnt" && populate_zap "$mnt" || exit 2
-  # Made before the zap, so that they never take the zapped files' clusters.
-  write_known "$mnt/Work/solo.dll" 3000
-  head -c 24M /dev/urandom >"$mnt/big one.bin" && head -c 24M /dev/urandom >"$mnt/big two.bin"
+  make_ntfs "$image" 256 4096 && ntfs_mount "$image" "$mnt" && populate_zap "$mnt" &&
+    extra_files "$mnt" 24M || exit 2
   ntfs_unmount "$mnt"
   zap_record "$image" "$out" ntfs
   ntfs_mount "$image" "$mnt" || exit 2
@@ -270,8 +318,27 @@ ntfs)
   fls -r -p -u "$image" | grep -e $'\tWork/Zap' -e $'\tWork/target document.txt$' &&
     fail "ntfs: a zapped item is still listed as live"
   ;;
+fat)
+  rig_need mkfs.fat fsck.fat
+  rig_require_uml
+  image=$RIG_TMP/zap.img out=$RIG_TMP/out
+  mkdir -p "$out" "$RIG_TMP/program"
+  # The deleted-name cleaning of FAT starts the filler program from Base's folder.
+  cp "$base" "$win_build/cli/BWSingle.exe" "$RIG_TMP/program/" || exit 2
+  make_image fat16-4k-clusters "$image" || exit 2
+  "$source_dir/scripts/uml-run" -q -t 240 -o utf8 "$image" -- bash "$0" --fat-populate 3M ||
+    fail "fat: the population failed"
+  fsck_clean "$image" || fail "fat: fsck.fat -n is not clean after the vfat driver"
+  zap_record "$image" "$out" fat
+  "$source_dir/scripts/wine-run" --timeout 900 --command -- bash "$0" --fat-host "$image" \
+    "$source_dir/scripts/uml-run" "$out" "$RIG_TMP/program/Blankwright Base.exe" "$driver" "$cli" ||
+    fail "the scenario in the guest failed"
+  fsck_clean "$image" || fail "fat: fsck.fat -n is not clean after the zap"
+  zap_check_units "$image" "$out" fat
+  zap_check_names "$image" "$out" fat
+  ;;
 *)
-  echo "usage: ZapTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs" >&2
+  echo "usage: ZapTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs|fat" >&2
   exit 2
   ;;
 esac
