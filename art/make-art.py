@@ -367,6 +367,9 @@ def animation(kind):
         else:
             canvas.rect(12, 2, 36, 20, WHITE)
             canvas.rect(12, 2, 36, 3, BLACK)
+            # Side edges, so that the sheet stands out on a light dialog face too.
+            canvas.rect(12, 2, 13, 20, BLACK)
+            canvas.rect(35, 2, 36, 20, BLACK)
             for s in range(6):
                 top = 20 + (n * 2 + s * 5) % 26
                 canvas.rect(12 + s * 4, top, 14 + s * 4, min(48, top + 6), GREY)

@@ -29,6 +29,9 @@ bool CZapProgressDialog::OnInit() {
 INT_PTR CZapProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
   case WM_SHOWWINDOW:
+    // The warning may still hold the foreground while this is made: come forward once shown.
+    if (wParam)
+      BringToFront();
     Post(kRunJob);
     return FALSE;
   case kRunJob:
