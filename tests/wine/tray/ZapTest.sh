@@ -4,17 +4,17 @@
 #   - code 1 without a Selections key says "Cannot access registry, access denied.";
 #   - the File Destruction Warning lists every selection lower-cased, each with its icon, a
 #     long one shortened with "...", and "Overwriting files 12 times!" under a red WARNING;
-#     Enter answers No and the close box leaves too: nothing is zapped, the key is gone;
+#     Enter answers No, and Esc and the close box leave too: nothing is zapped, the key is gone;
 #   - Yes runs the Zapping Progress dialog: the folder and system-file confirmations come,
 #     Yes to All answers them, and the dialog ends by itself;
 #   - a single system-type file's confirmation has Yes to All greyed, and Esc answers No;
-#   - Cancel (and Enter) in the progress dialog asks "Are you sure you want to stop zapping the selected
-#     files?": No goes on, Yes stops, and the file being overwritten is still deleted; the close
-#     box stops without asking.
+#   - Cancel (and Enter) in the progress dialog asks "Are you sure you want to stop zapping the
+#     selected files?": No goes on, Yes stops, and the file being overwritten is still deleted;
+#     the close box stops without asking.
 # Then the oracles of the rig's zap test: every data unit the zapped files had holds the last
 # pass's 0xFF, every other live file is as it was, nothing zapped is still listed as live.
 #
-# On FAT the zap cleans the deleted names of the selections' folder too: none of them can be
+# On FAT the zap cleans the deleted names of the selections' folder too: no zapped name can be
 # read afterwards, and fsck.fat -n finds nothing to repair.
 #
 # usage: ZapTest.sh SOURCE_DIR WIN64_BUILD_DIR ntfs|fat
@@ -113,13 +113,20 @@ scenario() {
   check "no progress after No" drive wait-gone "$progress" 2
   check "nothing was zapped after No" unchanged
 
-  # The close box leaves as well.
-  check "the selections are written again" choose 'Y:\Work\Zap' 'Y:\Work\target document.txt'
-  check "code 1 is taken again" drive send 1
-  check "the warning opens again" drive wait-window "$warning" 30
-  check "the close box is pressed" drive close "$warning"
-  check "the close box closes the warning" drive wait-gone "$warning" 30
-  check "nothing was zapped after the close box" unchanged
+  # Esc and the close box leave as well.
+  local how
+  for how in Esc "the close box"; do
+    check "the selections are written for $how" choose 'Y:\Work\Zap' 'Y:\Work\target document.txt'
+    check "code 1 is taken for $how" drive send 1
+    check "the warning opens for $how" drive wait-window "$warning" 30
+    if [[ $how == Esc ]]; then
+      check "Esc is pressed on the warning" drive key "$warning" 27
+    else
+      check "the close box is pressed on the warning" drive close "$warning"
+    fi
+    check "$how closes the warning" drive wait-gone "$warning" 30
+    check "nothing was zapped after $how" unchanged
+  done
 
   # Yes: the zap, its confirmations answered Yes to All.
   check "the selections are written a third time" \
