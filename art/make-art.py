@@ -382,6 +382,51 @@ def draw_printer(canvas, n):
     canvas.rect(int(12 * u), int(8 * u), int(13 * u) + 1, int(9 * u) + 1, (0, 255, 0))
 
 
+def draw_zap_file(canvas, n):
+    """A sheet of paper with a folded corner, struck by a red bolt: a file about to be zapped."""
+    u = n / 16
+    x0, y0, x1, y1 = int(2 * u), int(1 * u), int(12 * u), n - 1
+    fold = int(4 * u)
+    canvas.rect(x0, y0, x1 - fold, y0 + 1, BLACK)
+    canvas.rect(x0, y0, x0 + 1, y1, BLACK)
+    canvas.rect(x0, y1 - 1, x1, y1, BLACK)
+    canvas.rect(x1 - 1, y0 + fold, x1, y1, BLACK)
+    canvas.rect(x0 + 1, y0 + 1, x1 - fold, y1 - 1, WHITE)
+    canvas.rect(x1 - fold, y0 + fold, x1 - 1, y1 - 1, WHITE)
+    for i in range(fold):
+        canvas.rect(x1 - fold + i, y0 + i, x1 - fold + i + 1, y0 + i + 1, BLACK)
+        canvas.rect(x1 - fold, y0 + i + 1, x1 - fold + i + 1, y0 + i + 2, SILVER)
+    for i in range(3):
+        canvas.rect(x0 + int(2 * u), y0 + int((6 + 2 * i) * u), x1 - int(2 * u),
+                    y0 + int((6 + 2 * i) * u) + max(1, int(u)), GREY)
+    bolt = [(11, 5), (8, 10), (11, 10), (7, 15)]
+    for (ax, ay), (bx, by) in zip(bolt, bolt[1:]):
+        steps = int(max(abs(bx - ax), abs(by - ay)) * u * 2) + 1
+        for s in range(steps + 1):
+            t = s / steps
+            x, y = (ax + (bx - ax) * t) * u + 2 * u, (ay + (by - ay) * t) * u
+            w = max(2, int(2 * u))
+            canvas.rect(int(x), int(y), min(n, int(x) + w), min(n, int(y) + w), (255, 0, 0))
+
+
+def draw_zap_folder(canvas, n):
+    """A yellow folder struck by a red bolt: a folder about to be zapped with all it holds."""
+    u = n / 16
+    canvas.rect(int(1 * u), int(3 * u), int(7 * u), int(5 * u) + 1, BLACK)
+    canvas.rect(int(1 * u) + 1, int(3 * u) + 1, int(7 * u) - 1, int(5 * u) + 1, YELLOW)
+    canvas.rect(int(1 * u), int(5 * u), n - 1, int(14 * u), BLACK)
+    canvas.rect(int(1 * u) + 1, int(5 * u) + 1, n - 2, int(14 * u) - 1, YELLOW)
+    canvas.rect(int(1 * u) + 1, int(5 * u) + 1, n - 2, int(6 * u) + 1, WHITE)
+    bolt = [(11, 4), (8, 9), (11, 9), (7, 15)]
+    for (ax, ay), (bx, by) in zip(bolt, bolt[1:]):
+        steps = int(max(abs(bx - ax), abs(by - ay)) * u * 2) + 1
+        for s in range(steps + 1):
+            t = s / steps
+            x, y = (ax + (bx - ax) * t) * u, (ay + (by - ay) * t) * u
+            w = max(2, int(2 * u))
+            canvas.rect(int(x), int(y), min(n, int(x) + w), min(n, int(y) + w), (255, 0, 0))
+
+
 def splash(bits):
     """The start-up picture: a navy gradient, the mark, and stripes being wiped away."""
     canvas = Canvas(320, 160)
@@ -406,6 +451,9 @@ def animation(kind):
         else:
             canvas.rect(12, 2, 36, 20, WHITE)
             canvas.rect(12, 2, 36, 3, BLACK)
+            # Side edges, so that the sheet stands out on a light dialog face too.
+            canvas.rect(12, 2, 13, 20, BLACK)
+            canvas.rect(35, 2, 36, 20, BLACK)
             for s in range(6):
                 top = 20 + (n * 2 + s * 5) % 26
                 canvas.rect(12 + s * 4, top, 14 + s * 4, min(48, top + 6), GREY)
@@ -441,6 +489,8 @@ def main():
         "bin.ico": icon(draw_bin),
         "folder.ico": icon(draw_folder),
         "printer.ico": icon(draw_printer),
+        "zapfile.ico": icon(draw_zap_file),
+        "zapfolder.ico": icon(draw_zap_folder),
     }
     for name, data in files.items():
         path = os.path.join(out, name)

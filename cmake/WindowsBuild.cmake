@@ -40,7 +40,8 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(BW_ART_DIR ${PROJECT_BINARY_DIR}/art)
 set(BW_ART_FILES blankwright.ico viewer.ico menu.bmp splash4.bmp splash8.bmp cleaning.avi
     zapping.avi closeprograms.ico warning.ico shutdown.ico hourglass.ico program.ico check.ico
-    nocheck.ico document.ico slack.ico startup.ico shredder.ico bin.ico folder.ico printer.ico)
+    nocheck.ico document.ico slack.ico startup.ico shredder.ico bin.ico folder.ico printer.ico
+    zapfile.ico zapfolder.ico)
 list(TRANSFORM BW_ART_FILES PREPEND ${BW_ART_DIR}/ OUTPUT_VARIABLE BW_ART_OUTPUTS)
 add_custom_command(
   OUTPUT ${BW_ART_OUTPUTS}

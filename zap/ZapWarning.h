@@ -31,6 +31,10 @@ public:
   /// "Overwriting files %d times!" with N (the same wording for N = 1).
   const std::string& OverwriteLine() const { return _overwriteLine; }
 
+  /// The WARNING label's font height for a screen of pixelsPerInch (96 when the screen gives
+  /// none): 11.5 points, rounded to the nearest pixel, negative as a character height.
+  static int LabelFontHeight(int pixelsPerInch);
+
   /// The list's one column: as wide as its client area less 2 pixels.
   static int ColumnWidth(int listClientWidth) { return listClientWidth - 2; }
 

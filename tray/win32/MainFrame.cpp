@@ -2,18 +2,23 @@
 
 #include "engine/CleaningDialogRes.h"
 #include "engine/LeftoverCleanup.h"
+#include "engine/OverwritePasses.h"
 #include "settings/Schedule.h"
 #include "settings/win32/BaseSheet.h"
 #include "tray/RemoteCommand.h"
 #include "tray/ScheduleTimer.h"
 #include "tray/ShutdownContinuation.h"
+#include "tray/Selections.h"
 #include "tray/win32/BaseRes.h"
 #include "tray/win32/CleaningDialog.h"
 #include "tray/win32/CloseAllProgramsDialog.h"
 #include "tray/win32/ScheduledCleaningDialog.h"
 #include "tray/win32/ShutdownDialog.h"
 #include "tray/win32/ShutdownSystem.h"
+#include "tray/win32/ZapProgressDialog.h"
+#include "tray/win32/ZapWarningDialog.h"
 #include "ui/AboutBox.h"
+#include "zap/ZapProgressRes.h"
 
 namespace bw {
 namespace {
@@ -277,6 +282,19 @@ void CMainFrame::RunCleaningJob() {
   ArmScheduleTimer(true);
 }
 
+void CMainFrame::RunZap() {
+  std::vector<std::string> selections;
+  CFrameBox box(_window);
+  if (ReadSelections(_platform.Registry(), box, selections)) {
+    CZapWarningDialog warning(_instance, selections, PassCount(_settings.OverwriteCount));
+    if (CZapWarningModel::GoesAhead(RunAsCurrent(warning, kZapWarningDialog))) {
+      CZapProgressDialog progress(_instance, _platform, _settings, std::move(selections));
+      RunAsCurrent(progress, IDD_ZAP_PROGRESS);
+    }
+  }
+  _state.ZapEnded();
+}
+
 bool CMainFrame::OnQueryEndSession() {
   if (_state.LogoffCleaningWanted(_settings.CleanAtLogout != 0, _settings.SelectedDrivesText())) {
     CCloseAllProgramsDialog confirmation(_state.TargetDriveText());
@@ -318,8 +336,7 @@ void CMainFrame::OnRemoteCommand(uint32_t word) {
     OpenConfiguration();
     break;
   case RemoteAction::Zap:
-    // The zap's warning and progress dialogs take over here once they exist.
-    _state.ZapEnded();
+    RunZap();
     break;
   case RemoteAction::ConfirmCleaning:
     ::PostMessageA(_window, kConfirmCleaning, 0, 0);

@@ -39,6 +39,8 @@ private:
   void OpenShutdown();
   void ConfirmCleaning();
   void RunCleaningJob();
+  /// Code 1: the Selections key's paths, the File Destruction Warning and, on Yes, the zap.
+  void RunZap();
   bool OnQueryEndSession();
   void ArmScheduleTimer(bool afterJob);
   void OnScheduleTick();

@@ -114,5 +114,16 @@ TEST(ZapWarningTest, OverwriteLineAndRows) {
   EXPECT_FALSE(CZapWarningModel::GoesAhead(CZapWarningModel::ResultOfEnter()));
 }
 
+TEST(ZapWarningTest, LabelFontHeight) {
+  const struct {
+    int PixelsPerInch;
+    int Height;
+  } cases[] = {{96, -15}, {120, -19}, {144, -23}, {72, -12}, {0, -15}, {-5, -15}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.PixelsPerInch);
+    EXPECT_EQ(CZapWarningModel::LabelFontHeight(c.PixelsPerInch), c.Height);
+  }
+}
+
 } // namespace
 } // namespace bw

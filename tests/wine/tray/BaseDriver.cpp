@@ -9,6 +9,10 @@
 //   bw_base_driver text TITLE ID                       prints the text of control ID in TITLE
 //   bw_base_driver click TITLE ID                      clicks button ID of TITLE (posted)
 //   bw_base_driver char TITLE CODE                     posts WM_CHAR CODE to TITLE
+//   bw_base_driver key TITLE VK                        posts a key press VK to TITLE
+//   bw_base_driver enabled TITLE ID                    exit 0 when control ID of TITLE is enabled
+//   bw_base_driver rows TITLE ID                       prints the rows of list view ID in
+//                                                      TITLE, one a line: image, tab, text
 //   bw_base_driver post MESSAGE WPARAM LPARAM          posts a message to the main window
 //   bw_base_driver query-end-session                   asks the main window whether the user
 //                                                      may log off; prints its answer
@@ -16,7 +20,7 @@
 //   bw_base_driver leave TITLE ID                      tells control ID's dialog that the focus
 //                                                      left it (EN_KILLFOCUS)
 //   bw_base_driver press TITLE ID                      a click on control ID (BM_CLICK, posted)
-//   bw_base_driver checked|enabled TITLE ID            prints 1 or 0
+//   bw_base_driver checked|enabled TITLE ID            prints 1 or 0; exit 0 only for 1
 //   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
 //   bw_base_driver spin TITLE ID up|down               a mouse click on an arrow of spin ID
 //   bw_base_driver bootfile PROGRAM ID OUTPUT          writes a "BOOTFILE" resource of PROGRAM
@@ -71,9 +75,47 @@ int Usage() {
              " | send CODE [LETTER] | menu ID | close TITLE | text TITLE ID | click TITLE ID"
              " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session"
              " | set-text TITLE ID TEXT | leave TITLE ID | press TITLE ID | checked TITLE ID"
-             " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down | release TITLE ID\n",
+             " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down | release TITLE ID"
+             " | key TITLE VK | rows TITLE ID\n",
              stderr);
   return 2;
+}
+
+// The rows of a list view in another process: its messages carry pointers, which are not
+// carried across processes, so the item and its text buffer live in the owner's memory.
+int PrintRows(HWND list) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process)
+    return 1;
+  constexpr size_t kTextSize = 1024;
+  void* remote =
+      ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE);
+  int status = remote ? 0 : 1;
+  const auto count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; remote && row < count; ++row) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.pszText = static_cast<char*>(remote) + sizeof(LVITEMA);
+    item.cchTextMax = kTextSize;
+    char text[kTextSize] = {};
+    SIZE_T done = 0;
+    if (!::WriteProcessMemory(process, remote, &item, sizeof item, &done) ||
+        !::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote)) ||
+        !::ReadProcessMemory(process, remote, &item, sizeof item, &done) ||
+        !::ReadProcessMemory(process, item.pszText, text, kTextSize - 1, &done)) {
+      status = 1;
+      break;
+    }
+    std::printf("%d\t%s\n", item.iImage, text);
+  }
+  if (remote)
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return status;
 }
 
 } // namespace
@@ -145,7 +187,8 @@ int main(int argc, char** argv) {
     return ::PostMessageA(dialog, PSM_SETCURSEL, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
   if ((command == "text" || command == "click" || command == "char" || command == "leave" ||
        command == "press" || command == "checked" || command == "enabled" ||
-       command == "set-text" || command == "spin" || command == "release") &&
+       command == "set-text" || command == "spin" || command == "release" || command == "key" ||
+       command == "rows") &&
       argc >= 4) {
     if (!dialog) {
       std::fprintf(stderr, "bw_base_driver: no window \"%s\"\n", argv[2]);
@@ -154,11 +197,19 @@ int main(int argc, char** argv) {
     int number = std::atoi(argv[3]);
     if (command == "char")
       return ::PostMessageA(dialog, WM_CHAR, static_cast<WPARAM>(number), 0) ? 0 : 1;
+    // The dialog manager takes a key from the dialog's own queue, as from its focused control.
+    if (command == "key")
+      return ::PostMessageA(dialog, WM_KEYDOWN, static_cast<WPARAM>(number), 1) &&
+                     ::PostMessageA(dialog, WM_KEYUP, static_cast<WPARAM>(number), 0xC0000001)
+                 ? 0
+                 : 1;
     HWND control = FindControl(dialog, number);
     if (!control) {
       std::fprintf(stderr, "bw_base_driver: \"%s\" has no control %d\n", argv[2], number);
       return 1;
     }
+    if (command == "rows")
+      return PrintRows(control);
     HWND parent = ::GetParent(control);
     if (command == "click")
       return ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
@@ -193,8 +244,9 @@ int main(int argc, char** argv) {
     if (command == "checked" || command == "enabled") {
       bool yes = command == "checked" ? ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED
                                       : ::IsWindowEnabled(control) != FALSE;
+      // Printed, and as the exit status too: 0 when checked or enabled.
       std::printf("%d\n", yes ? 1 : 0);
-      return 0;
+      return yes ? 0 : 1;
     }
     char text[1024] = {};
     ::SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

@@ -37,7 +37,8 @@ if [[ ${1:-} == --inside ]]; then
     return $status
   }
   is() { # is COMMAND TITLE ID EXPECTED
-    drive "$1" "$2" "$3" && [[ $(cat "$out/driver.txt") == "$4" ]] ||
+    drive "$1" "$2" "$3"
+    [[ $(cat "$out/driver.txt") == "$4" ]] ||
       { echo "$1 of \"$2\" control $3: \"$(cat "$out/driver.txt")\", not \"$4\"" >&2 && return 1; }
   }
   shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
