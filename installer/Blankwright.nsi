@@ -47,8 +47,14 @@ Function ${UN}EndRunningPrograms
   ${If} ${FileExists} "$INSTDIR\Unload.dll"
     InitPluginsDir
     CopyFiles /SILENT "$INSTDIR\Unload.dll" "$PLUGINSDIR\Unload.dll"
-    System::Call '"$PLUGINSDIR\Unload.dll"::SHUTDOWNGLIMMERFEN() i.r0'
-    System::Free 0
+    System::Call 'kernel32::LoadLibraryW(w "$PLUGINSDIR\Unload.dll") p.r1'
+    ${If} $1 P<> 0
+      System::Call 'kernel32::GetProcAddress(p r1, m "SHUTDOWNGLIMMERFEN") p.r2'
+      ${If} $2 P<> 0
+        System::Call '::$2() i.r0'
+      ${EndIf}
+      System::Call 'kernel32::FreeLibrary(p r1)'
+    ${EndIf}
     Sleep 1000
   ${EndIf}
 FunctionEnd

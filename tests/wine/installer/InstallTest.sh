@@ -35,6 +35,8 @@ if [[ ${1:-} == --inside ]]; then
   class='HKCR\CLSID\{6F1D2A90-3C4B-11D2-9E5A-5B7C3D1E2F40}\InprocServer32'
   run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   base_pid() { pgrep -f 'Program Files.Blankwright.Blankwright Base.exe' | head -n 1; }
+  # A process that has ended, whether or not its parent has collected it yet.
+  ended() { [[ ! -e /proc/$1 ]] || grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat"; }
 
   "$WINE" "$setup" /S >"$out/setup.log" 2>&1 </dev/null
   check "the installer ends with 0" [ $? -eq 0 ]
@@ -63,11 +65,19 @@ if [[ ${1:-} == --inside ]]; then
   drive wait-gone "Close All Programs" 30
   "$WINE" "$host" invoke 2 'Y:\' >"$out/host.log" 2>&1 </dev/null
   check "Scan starts the drive viewer" drive wait-window "Blankwright Drive Viewer" 60
+  check "its scan reports" drive wait-window Report 120
+  drive close Report
+  drive wait-gone Report 30
+  drive close "Blankwright Drive Viewer"
+  check "the viewer closes" drive wait-gone "Blankwright Drive Viewer" 60
+  # The viewer open, without a drive to scan, while the installation is replaced.
+  "$WINE" "$folder/Blankwright Drive Viewer.exe" 1 &
+  check "the viewer opens again" drive wait-window "Blankwright Drive Viewer" 60
 
   # Installing again over a running installation.
   "$WINE" "$setup" /S >"$out/setup2.log" 2>&1 </dev/null
   check "the second install ends with 0" [ $? -eq 0 ]
-  check "the first tray program was ended" bash -c '! kill -0 "$0" 2>/dev/null' "${first:-0}"
+  check "the first tray program was ended" ended "${first:-0}"
   check "the viewer was closed" drive wait-gone "Blankwright Drive Viewer" 30
   check "the tray program runs again" drive wait-window Blankwright AfxFrameOrView42s 60
   check "and answers" drive menu 32771
@@ -96,6 +106,8 @@ driver=$win_build/tests/wine/tray/bw_base_driver.exe
 host=$win_build/tests/wine/shell/bw_shell_host.exe
 [[ -n $setup && -f $driver && -f $host ]] || skip "the installer or the test programs are not built"
 mkdir -p "$scratch/out" "$scratch/drive"
-run_wine --timeout 500 --drive "y=$scratch/drive" --command -- bash "$0" --inside "$scratch/out" \
+# Y:'s sectors, for the viewer's scan: a small FAT volume.
+mkfs.fat -C "$scratch/y.img" 8192 >/dev/null || fail "cannot make the image"
+run_wine --timeout 500 --drive "y=$scratch/drive" --raw "y=$scratch/y.img" --command -- bash "$0" --inside "$scratch/out" \
   "$setup" "$driver" "$host" "$scratch/drive" || fail "the scenario failed"
 echo "all checks passed"
