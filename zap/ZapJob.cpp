@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "zap/ZapText.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace bw {
@@ -213,7 +214,6 @@ void CZapJob::ZapFolderSelection() {
     return;
 
   const Item folder = _current;
-  _lastFolder = folder;
   IFileSystem& files = _platform.Files();
   std::string inside;
   if (!files.SetCurrentDirectory(folder.Access))
@@ -312,12 +312,27 @@ void CZapJob::CleanNames(const std::string& folder) {
 }
 
 void CZapJob::CleanParentFolderNames() {
-  const std::string& last = _lastFolder.Access.empty() ? _current.Access : _lastFolder.Access;
-  size_t slash = last.rfind('\\');
-  std::string parent = slash == std::string::npos ? std::string() : last.substr(0, slash);
-  if (parent.size() <= 2)
-    parent += '\\'; // "c:" is the root "c:\"
-  CleanNames(parent);
+  // Every folder that held a selection, each once: a drop or a command line may name items of
+  // several folders, and each of them keeps the zapped names until its entries are overwritten.
+  std::vector<std::string> parents;
+  for (const std::string& selection : _selections) {
+    std::string item = selection;
+    if (item.size() > 3 && item.back() == '\\')
+      item.pop_back();
+    size_t slash = item.rfind('\\');
+    std::string parent = slash == std::string::npos ? std::string() : item.substr(0, slash);
+    if (parent.size() <= 2)
+      parent += '\\'; // "c:" is the root "c:\"
+    const std::string key = ToLowerPath(parent);
+    if (std::none_of(parents.begin(), parents.end(),
+                     [&](const std::string& seen) { return ToLowerPath(seen) == key; }))
+      parents.push_back(parent);
+  }
+  for (const std::string& parent : parents) {
+    if (_cancelled)
+      break;
+    CleanNames(parent);
+  }
 }
 
 // ---- shared helpers -------------------------------------------------------------------------

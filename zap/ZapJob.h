@@ -130,7 +130,6 @@ private:
   bool _nameCleaning = false;
   bool _formatNeeded = false;
   CVolumeInfo _volume;
-  Item _lastFolder; ///< the last folder selection handled; empty if none
   bool _severalItems = false;
   std::array<bool, kZapPromptKindCount> _yesToAll{};
   bool _cancelled = false;

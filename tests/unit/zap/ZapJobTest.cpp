@@ -621,6 +621,21 @@ TEST_F(ZapJobTest, FoldersWithoutADriveLetterGetNoNameCleaning) {
   EXPECT_TRUE(view.Boxes.empty());
 }
 
+TEST_F(ZapJobTest, EveryFolderThatHeldASelectionGetsItsNamesCleanedOnce) {
+  // A drop on the zap icon can name items of several folders; each keeps the zapped names
+  // until its own entries are overwritten.
+  GiveDriveAFormat();
+  platform.FilesFake.AddFile("C:\\work\\a.txt", "a");
+  platform.FilesFake.AddFile("C:\\work\\b.txt", "b");
+  platform.FilesFake.AddFile("C:\\old\\c.txt", "c");
+  platform.FilesFake.AddFile("C:\\top.txt", "t");
+  Run({"C:\\work\\a.txt", "C:\\old", "C:\\WORK\\b.txt", "C:\\top.txt"});
+  EXPECT_FALSE(Exists("C:\\work\\a.txt"));
+  EXPECT_FALSE(Exists("C:\\old"));
+  EXPECT_EQ(names.Calls, (std::vector<std::string>{"C:\\old x3", "C:\\work x3", "C:\\ x3"}))
+      << "the zapped folder's own names first, then each containing folder once";
+}
+
 TEST_F(ZapJobTest, UnreadableFormatOnTheNineXFamilyCancels) {
   platform.SystemFake.Version.PlatformId = kPlatformWin32Windows;
   platform.FilesFake.AddFile("C:\\a.txt", "a");
