@@ -24,6 +24,8 @@
 //   bw_base_driver page TITLE INDEX                    shows page INDEX of the property sheet
 //   bw_base_driver spin TITLE ID up|down               a mouse click on an arrow of spin ID
 //   bw_base_driver bootfile PROGRAM ID OUTPUT          writes a "BOOTFILE" resource of PROGRAM
+//   bw_base_driver link-target LINK                    prints the path a shell link points at;
+//                                                      exit 0 when that path exists
 //   bw_base_driver release TITLE ID                    the left mouse button released over
 //                                                      control ID (a list box's current line)
 // Controls are found among all the window's descendants, the visible ones first, so that the
@@ -34,6 +36,8 @@
 #include "tray/RemoteCommand.h"
 
 #include <commctrl.h>
+#include <objidl.h>
+#include <shlobj.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -138,6 +142,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bw_base_driver: window \"%s\" %s after %d s\n", argv[2],
                  gone ? "still there" : "not there", seconds);
     return 1;
+  }
+  if (command == "link-target") {
+    ::CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    wchar_t name[MAX_PATH] = {};
+    char target[MAX_PATH] = {};
+    bool ok = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              ::MultiByteToWideChar(CP_ACP, 0, argv[2], -1, name, MAX_PATH) > 0 &&
+              SUCCEEDED(file->Load(name, STGM_READ)) &&
+              SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0));
+    if (file)
+      file->Release();
+    if (link)
+      link->Release();
+    if (ok)
+      std::printf("%s\n", target);
+    // A link to nothing is no link: the target must exist.
+    return ok && ::GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES ? 0 : 1;
   }
   if (command == "bootfile" && argc == 5) {
     HMODULE program = ::LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);

@@ -56,7 +56,8 @@ if [[ ${1:-} == --inside ]]; then
   "$WINE" "$base" &
   first=$!
   check "the main window is there" drive wait-window Blankwright AfxFrameOrView42s 60
-  check "the configuration command is taken" drive menu 32773
+  # A double click on the tray icon opens the sheet as the menu command does.
+  check "the double click is taken" drive post 0x401 139 0x203
   check "the sheet opens" drive wait-window "$sheet" 30
   sleep 1
   shot "$sheet" sheet-schedule
@@ -80,6 +81,9 @@ if [[ ${1:-} == --inside ]]; then
     sleep 0.5
     check "$typed typed into $id shows $shown after leaving it" is text "$sheet" "$id" "$shown"
   done
+  # A second day: Wednesday at the spins' first values.
+  check "Wednesday's box is clicked" drive press "$sheet" 1002
+  sleep 0.5
   # The spins step the time: the hour up from 12 stays 12, down gives 11; the minute down from
   # 45 gives 30; either AM/PM arrow turns AM into PM.
   for step in "1033 up 1061 12" "1033 down 1061 11" "1040 down 1007 30" "1047 up 1010 PM"; do
@@ -111,8 +115,14 @@ if [[ ${1:-} == --inside ]]; then
   check "Create is clicked with the zap program" drive click "$sheet" 1173
   check "it makes the shortcut" drive wait-window "Shortcut" 30
   drive close "Shortcut"
-  check "the link is on the desktop" \
-    bash -c 'ls "$0"/drive_c/users/*/Desktop/"Blankwright File Zap.lnk"' "$WINEPREFIX"
+  link=$(ls "$WINEPREFIX"/drive_c/users/*/Desktop/"Blankwright File Zap.lnk" 2>/dev/null)
+  check "the link is on the desktop" [ -n "$link" ]
+  user=$(basename "$(dirname "$(dirname "$link")")")
+  check "it points at a file that is there" \
+    drive link-target "C:\\users\\$user\\Desktop\\Blankwright File Zap.lnk"
+  # The short form of the zap program beside the tray program.
+  check "the zap program, by its short path" grep -qiE '\\program\\BLAN~[^\\]*\.EXE$' \
+    "$out/driver.txt"
 
   check "the Temp Files page is shown" drive page "$sheet" 2
   sleep 1
@@ -125,6 +135,7 @@ if [[ ${1:-} == --inside ]]; then
   check "Monday's hour is stored" [ "$(exported MonHR)" == '"MonHR"=hex:0b' ]
   check "Monday's minute is stored" [ "$(exported MonMin)" == '"MonMin"=hex:1e' ]
   check "Monday's PM is stored" [ "$(exported MonMarid)" == '"MonMarid"=hex:01' ]
+  check "Wednesday is stored" [ "$(exported WedChk)" == '"WedChk"=hex:01' ]
 
   # A second start hands over: the running copy opens its sheet; Cancel stores nothing.
   timeout 60 "$WINE" "$base"
