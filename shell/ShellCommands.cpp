@@ -75,11 +75,14 @@ bool IsSelectionPath(const std::string& path) {
          path.find_first_of("?*") == std::string::npos;
 }
 
-WindowId FindOrStartTrayProgram(IRegistry& registry, IWindowCommands& windows) {
+WindowId FindOrStartTrayProgram(IRegistry& registry, IWindowCommands& windows,
+                                const std::string& fallbackFolder) {
   WindowId window = windows.FindMainWindow(MainWindowClasses(), kMainWindowTitle);
   if (window != kNoWindow)
     return window;
   std::string program = TrayProgramFolder(registry);
+  if (program.empty())
+    program = fallbackFolder;
   if (program.empty())
     return kNoWindow;
   if (program.back() != '\\')
@@ -122,7 +125,8 @@ ShellInvokeResult InvokeShellCommand(uint32_t offset, const std::vector<std::str
     break;
   }
 
-  WindowId window = FindOrStartTrayProgram(services.Registry, services.Windows);
+  WindowId window =
+      FindOrStartTrayProgram(services.Registry, services.Windows, services.FallbackFolder);
   if (window == kNoWindow) {
     services.UnownedBox.Show("Could not locate Blankwright, make sure that Blankwright is running.",
                              "", kMbOk);

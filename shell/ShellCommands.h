@@ -24,6 +24,9 @@ struct CShellServices {
   IDrives& Drives;
   IMessageBox& ExplorerBox;
   IMessageBox& UnownedBox;
+  /// Where the tray program is looked for when UFilePath names no folder: the sender's own
+  /// folder (the desktop zap icon is installed beside it); empty for none.
+  std::string FallbackFolder = {};
 };
 
 /// How an invoked command ended.
@@ -40,9 +43,11 @@ enum class ShellInvokeResult {
 bool IsSelectionPath(const std::string& path);
 
 /// The tray program's main window, found by its class names and title; when there is none, the
-/// tray program is started from the folder named by UFilePath, and after 4000 ms looked for
-/// again. kNoWindow when it is still not there (or could not be started).
-WindowId FindOrStartTrayProgram(IRegistry& registry, IWindowCommands& windows);
+/// tray program is started from the folder named by UFilePath (else from fallbackFolder), and
+/// after 4000 ms looked for again. kNoWindow when it is still not there (or could not be
+/// started).
+WindowId FindOrStartTrayProgram(IRegistry& registry, IWindowCommands& windows,
+                                const std::string& fallbackFolder = {});
 
 /// Carries out the command at offset for the selected paths (Explorer's order).
 ///   zap: refuses a selection that cannot be handed over whole (IsSelectionPath) with the

@@ -15,8 +15,7 @@ namespace {
 class CBox final : public bw::IMessageBox {
 public:
   int Show(const std::string& text, const std::string& caption, uint32_t style) override {
-    return ::MessageBoxA(nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(),
-                         style);
+    return ::MessageBoxA(nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(), style);
   }
 };
 
@@ -33,8 +32,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
   auto platform = bw::CreateNativePlatform();
-  bw::CShellServices services{platform->Registry(), platform->WindowCommands(),
-                              platform->Drives(), box, box};
+  // Installed beside the tray program: its own folder serves when UFilePath is not set.
+  bw::CShellServices services{platform->Registry(),
+                              platform->WindowCommands(),
+                              platform->Drives(),
+                              box,
+                              box,
+                              platform->System().GetProgramFolder()};
   return bw::InvokeShellCommand(static_cast<uint32_t>(bw::ShellCommand::Zap), paths, services) ==
                  bw::ShellInvokeResult::Handled
              ? 0

@@ -238,6 +238,10 @@ TEST_F(ShellCommandsTest, NoTrayProgramMeansNoCommandAndOneMessage) {
   SetProgramFolder("");
   expectLocateMessage("an empty UFilePath");
   EXPECT_TRUE(windows().Starts.empty());
+  EXPECT_EQ(FindOrStartTrayProgram(registry(), windows(), "D:\\Own\\"), kNoWindow);
+  ASSERT_EQ(windows().Starts.size(), 1u) << "without UFilePath, from the sender's own folder";
+  EXPECT_EQ(windows().Starts[0][0], "D:\\Own\\Blankwright Base.exe");
+  windows().Starts.clear();
   SetProgramFolder("C:\\BW");
   expectLocateMessage("the start fails");
   EXPECT_EQ(windows().WaitedMilliseconds, 0u);
