@@ -4,7 +4,9 @@
 #     registers the Explorer menu, writes UFilePath and the Run value, makes the Start-menu
 #     entries and starts the tray program;
 #   - through the installed menu (the Explorer stand-in of the shell tests): Clean Drive asks to
-#     close the programs for that drive, Scan starts the drive viewer;
+#     close the programs for that drive (and is cancelled: Y: is a folder of the host here, whose
+#     free space is not the test's to fill), Zap destroys two files and leaves the third, Scan
+#     starts the drive viewer;
 #   - installing again over it ends the running tray program and viewer through the unload hook,
 #     replaces the files and starts the tray program again, which answers;
 #   - a silent uninstall ends the tray program first and leaves no file, registration, Run value
@@ -63,6 +65,15 @@ if [[ ${1:-} == --inside ]]; then
   check "Clean Drive asks to close the programs" drive wait-window "Close All Programs" 30
   drive close "Close All Programs"
   drive wait-gone "Close All Programs" 30
+  # Zap two files through the installed menu: the warning lists them, Yes zaps them.
+  echo one >"$root/one.txt" && echo two >"$root/two.txt" && echo stays >"$root/stays.txt"
+  "$WINE" "$host" invoke 0 'Y:\one.txt' 'Y:\two.txt' >"$out/host.log" 2>&1 </dev/null
+  check "the zap warning opens" drive wait-window "File Destruction Warning" 30
+  check "Yes is pressed" drive click "File Destruction Warning" 1071
+  for _ in $(seq 100); do [[ -e $root/one.txt || -e $root/two.txt ]] || break; sleep 0.3; done
+  check "both files are gone" [ ! -e "$root/one.txt" -a ! -e "$root/two.txt" ]
+  check "the file beside them stays" [ "$(cat "$root/stays.txt")" == stays ]
+  check "the zap's window closes" drive wait-gone "Zapping Progress" 60
   "$WINE" "$host" invoke 2 'Y:\' >"$out/host.log" 2>&1 </dev/null
   check "Scan starts the drive viewer" drive wait-window "Blankwright Drive Viewer" 60
   check "its scan reports" drive wait-window Report 120
