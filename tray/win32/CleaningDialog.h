@@ -5,13 +5,13 @@
 
 #include "engine/CleaningJob.h"
 #include "engine/CleaningView.h"
-#include "ui/Dialog.h"
+#include "ui/JobDialog.h"
 
 #include <string>
 
 namespace bw {
 
-class CCleaningDialog final : public ui::CDialog, private ICleaningView {
+class CCleaningDialog final : public ui::CJobDialog<ICleaningView> {
 public:
   CCleaningDialog(HINSTANCE instance, IPlatform& platform, CSettings& settings,
                   CWipeMarker& wipeMarker, JobMode mode, std::string driveListText,
@@ -22,20 +22,12 @@ public:
   DriveStatus GetDriveStatus() const { return _job.GetDriveStatus(); }
 
 private:
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnInit() override;
-  bool OnCommand(int notifyCode, int id, HWND control) override;
-  void OnCancel() override { _job.OnCancel(); }
-  void OnClose() override { _job.OnClose(); }
+  IJobControl& Job() override { return _job; }
+  void RunJob() override { _job.Run(); }
   COLORREF TextColour(int controlId) const override;
 
-  // ICleaningView
-  void SetProgress(int percent) override;
-  void StartAnimation() override;
-  void StopAnimation() override;
-  void EnableCancel(bool enabled) override;
-  void PumpMessage() override;
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
+  // ICleaningView, beyond what every job dialog does
   void Close() override { End(IDOK); }
   void SetDriveListText(const std::string& text) override;
   void SetProcessText(const std::string& text) override;
@@ -51,7 +43,6 @@ private:
   JobMode _mode;
   std::string _driveListText;
   CCleaningJob _job;
-  bool _started = false;
 };
 
 } // namespace bw

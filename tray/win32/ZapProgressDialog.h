@@ -3,7 +3,7 @@
 // its units of work, so the Cancel button, Enter and the close box reach it.
 #pragma once
 
-#include "ui/Dialog.h"
+#include "ui/JobDialog.h"
 #include "zap/ZapJob.h"
 #include "zap/ZapView.h"
 
@@ -14,25 +14,17 @@ namespace bw {
 
 /// Run modally from IDD_ZAP_PROGRESS, it ends with 1 once the job has ended, whether it
 /// finished, failed or was stopped.
-class CZapProgressDialog final : public ui::CDialog, private IZapView {
+class CZapProgressDialog final : public ui::CJobDialog<IZapView> {
 public:
   CZapProgressDialog(HINSTANCE instance, IPlatform& platform, const CSettings& settings,
                      std::vector<std::string> selections);
 
 private:
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnInit() override;
-  bool OnCommand(int notifyCode, int id, HWND control) override;
-  void OnCancel() override { _job.OnCancel(); }
-  void OnClose() override { _job.OnClose(); }
+  IJobControl& Job() override { return _job; }
+  void RunJob() override { _job.Run(); }
 
-  // IZapView
-  void SetProgress(int percent) override;
-  void StartAnimation() override;
-  void StopAnimation() override;
-  void EnableCancel(bool enabled) override;
-  void PumpMessage() override;
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
+  // IZapView, beyond what every job dialog does
   void Close() override { End(1); }
   void SetPathText(const std::string& text) override;
   void SetPassText(const std::string& text) override;
@@ -42,7 +34,6 @@ private:
 
   HINSTANCE _instance;
   CZapJob _job;
-  bool _started = false;
 };
 
 } // namespace bw

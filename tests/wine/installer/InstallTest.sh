@@ -19,17 +19,9 @@ set -uo pipefail
 if [[ ${1:-} == --inside ]]; then
   out=$2 setup=$3 driver=$4 host=$5 root=$6
   folder="$WINEPREFIX/drive_c/Program Files/Blankwright"
-  failures=0
-  check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if ! "$@"; then
-      echo "FAIL: $what" >&2
-      failures=$((failures + 1))
-    fi
-  }
+  # shellcheck source=../Scenario.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/../Scenario.sh"
   # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
-  drive() { "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1; }
   query() { # query KEY VALUE: exit 0 when the value is there; its line in $out/query.log
     "$WINE" reg query "$1" /v "$2" >"$out/query.log" 2>&1 </dev/null
   }

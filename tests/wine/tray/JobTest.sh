@@ -31,27 +31,8 @@ rig=$here/../../rig
 # ROOT (its sectors readable at RAW), with Y: and Y:: linked to them.
 scenario() {
   local out=$1 base=$2 driver=$3 cli=$4 root=$5 image=$6
-  failures=0
-  check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if ! "$@"; then
-      echo "FAIL: $what" >&2
-      failures=$((failures + 1))
-    fi
-  }
-  # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
-  drive() {
-    "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1
-    local status=$?
-    tr -d '\r' <"$out/driver.log" >"$out/driver.txt"
-    return $status
-  }
-  text_is() { # text_is TITLE ID EXPECTED
-    drive text "$1" "$2" && [[ $(cat "$out/driver.txt") == "$3" ]] ||
-      { echo "\"$1\" control $2: \"$(cat "$out/driver.txt")\", not \"$3\"" >&2 && return 1; }
-  }
-  shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
+  # shellcheck source=../Scenario.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/../Scenario.sh"
   is_checked() { drive checked "$1" "$2" && [[ $(cat "$out/driver.txt") == 1 ]]; }
   cli() { "$WINE" "$cli" "$@" >"$out/cli.log" 2>&1 </dev/null; }
   key='HKLM\Software\Tarnhollow\Blankwright\Settings'

@@ -20,28 +20,13 @@ if [[ ${1:-} == --inside ]]; then
   out=$2 folder=$3 driver=$4 cli=$5
   base=$folder/Blankwright\ Base.exe
   sheet="Blankwright Configuration"
-  failures=0
-  check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if ! "$@"; then
-      echo "FAIL: $what" >&2
-      failures=$((failures + 1))
-    fi
-  }
-  # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
-  drive() {
-    "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1
-    local status=$?
-    tr -d '\r' <"$out/driver.log" >"$out/driver.txt"
-    return $status
-  }
+  # shellcheck source=../Scenario.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/../Scenario.sh"
   is() { # is COMMAND TITLE ID EXPECTED
     drive "$1" "$2" "$3"
     [[ $(cat "$out/driver.txt") == "$4" ]] ||
       { echo "$1 of \"$2\" control $3: \"$(cat "$out/driver.txt")\", not \"$4\"" >&2 && return 1; }
   }
-  shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
   cli() { "$WINE" "$cli" "$@" >"$out/cli.log" 2>&1 </dev/null; }
   key='HKLM\Software\Tarnhollow\Blankwright\Settings'
   exported() { # exported VALUE: the value's line in an export of the settings

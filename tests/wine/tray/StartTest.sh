@@ -14,22 +14,9 @@ set -uo pipefail
 
 if [[ ${1:-} == --inside ]]; then
   out=$2 base=$3 driver=$4 swpclnr=$5
-  failures=0
-  check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if ! "$@"; then
-      echo "FAIL: $what" >&2
-      failures=$((failures + 1))
-    fi
-  }
-  # No pipe from a Wine program: the desktop process it may start keeps the pipe open.
-  drive() {
-    "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1
-    local status=$?
-    tr -d '\r' <"$out/driver.log" >&2
-    return $status
-  }
+  # shellcheck source=../Scenario.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/../Scenario.sh"
+  # Here a shot may be cut out of the whole screen: shot WINDOW CROP NAME.
   shot() { import -window "$1" ${2:+-crop "$2"} "$out/$3.png" 2>/dev/null || echo "no screenshot of $3" >&2; }
 
   # The boot-time cleaner travels inside the program byte for byte.

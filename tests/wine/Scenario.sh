@@ -1,0 +1,35 @@
+# shellcheck shell=bash disable=SC2034
+# The steps of a Wine scenario that drives the programs through the test driver (sourced inside
+# scripts/wine-run --command; out and driver must be set by the caller):
+#   check WHAT COMMAND...   runs COMMAND; on failure says "FAIL: WHAT" and counts it
+#   drive ARGUMENTS...      runs the driver; its output without carriage returns in
+#                           $out/driver.txt
+#   text_is TITLE ID TEXT   control ID of the window TITLE shows TEXT
+#   shot WINDOW NAME        a screenshot of WINDOW (a title, or root) as $out/NAME.png
+# failures holds the count; a scenario ends with: exit $((failures != 0)).
+
+failures=0
+
+check() {
+  local what=$1
+  shift
+  if ! "$@"; then
+    echo "FAIL: $what" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+# No pipe from a Wine program: the desktop process it may start keeps the pipe open.
+drive() {
+  "$WINE" "$driver" "$@" >"$out/driver.log" 2>&1
+  local status=$?
+  tr -d '\r' <"$out/driver.log" >"$out/driver.txt"
+  return $status
+}
+
+text_is() {
+  drive text "$1" "$2" && [[ $(cat "$out/driver.txt") == "$3" ]] ||
+    { echo "\"$1\" control $2: \"$(cat "$out/driver.txt")\", not \"$3\"" >&2 && return 1; }
+}
+
+shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
