@@ -51,6 +51,19 @@ TEST_F(ZapCommandTest, WithoutATerminalOrAFlagNothingIsDestroyed) {
   EXPECT_TRUE(platform.FilesFake.Writes.empty());
 }
 
+TEST_F(ZapCommandTest, AnotherJobRunningRefusesBeforeAnythingIsTouched) {
+  platform.SystemFake.JobLockHeld = true;
+  EXPECT_EQ(Run({"--yes", "C:\\work\\notes.txt"}), kExitIncomplete);
+  EXPECT_NE(err.find("zap: a cleaning is already running; nothing was done"), std::string::npos);
+  EXPECT_TRUE(Exists("C:\\work\\notes.txt"));
+  EXPECT_TRUE(platform.FilesFake.Writes.empty());
+
+  platform.SystemFake.JobLockHeld = false;
+  EXPECT_EQ(Run({"--yes", "C:\\work\\notes.txt"}), kExitOk);
+  EXPECT_FALSE(Exists("C:\\work\\notes.txt"));
+  EXPECT_FALSE(platform.SystemFake.JobLockHeld) << "released when the zap ends";
+}
+
 TEST_F(ZapCommandTest, YesAnswersTheWarningButNeverTheQuestions) {
   EXPECT_EQ(Run({"--yes", "C:\\work\\setup.exe", "C:\\work\\notes.txt"}), kExitIncomplete);
   EXPECT_NE(err.find("[Confirmation] setup.exe appears to be a SYSTEM file, Zap it?"),
