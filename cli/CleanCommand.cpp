@@ -68,7 +68,7 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
   if (!CheckDrivesMounted(platform, letters, "clean", "nothing was cleaned"))
     return kExitFailure;
 
-  std::unique_ptr<IJobLock> lock;
+  std::unique_ptr<CJobLock> lock;
   if (int refused = TakeJobLock(platform, "clean", lock); refused != kExitOk)
     return refused;
 

@@ -9,7 +9,7 @@
 namespace bw {
 
 class IPlatform;
-class IJobLock;
+class CJobLock;
 class CSettings;
 
 namespace cli {
@@ -57,7 +57,7 @@ bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const s
 /// Takes the machine's job lock for command. When another job holds it, prints "blankwright:
 /// command: a cleaning is already running; nothing was done" and returns kExitIncomplete; when
 /// the lock cannot be made, says so and returns kExitFailure; kExitOk with lock held.
-int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<IJobLock>& lock);
+int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<CJobLock>& lock);
 
 /// Checks each drive of letters as the viewer scans it, the free clusters held to the byte of
 /// the last of the settings' passes, and prints a line of figures per drive. kExitResidue when

@@ -46,7 +46,7 @@ bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const s
   return true;
 }
 
-int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<IJobLock>& lock) {
+int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<CJobLock>& lock) {
   switch (platform.System().TryLockJob(lock)) {
   case JobLockResult::Taken:
     return kExitOk;

@@ -24,7 +24,7 @@ int RunVerify(IPlatform& platform, const Arguments& arguments) {
   if (!CheckDrivesMounted(platform, letters, "verify", "nothing was read"))
     return kExitFailure;
   // A clean running meanwhile would be counted half done.
-  std::unique_ptr<IJobLock> lock;
+  std::unique_ptr<CJobLock> lock;
   if (int refused = TakeJobLock(platform, "verify", lock); refused != kExitOk)
     return refused;
   return VerifyDrives(platform, LoadSettings(platform), letters);

@@ -92,7 +92,7 @@ int RunZap(IPlatform& platform, const Arguments& arguments) {
       letters += selection[0];
   if (!CheckDrivesMounted(platform, letters, "zap", "nothing was zapped"))
     return kExitFailure;
-  std::unique_ptr<IJobLock> lock;
+  std::unique_ptr<CJobLock> lock;
   if (int refused = TakeJobLock(platform, "zap", lock); refused != kExitOk)
     return refused;
 

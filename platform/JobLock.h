@@ -8,9 +8,9 @@
 namespace bw {
 
 /// A held job lock; destroying it releases the lock.
-class IJobLock {
+class CJobLock {
 public:
-  virtual ~IJobLock() = default;
+  virtual ~CJobLock() = default;
 };
 
 enum class JobLockResult {

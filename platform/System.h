@@ -50,7 +50,7 @@ public:
                           uint32_t& exitCode) = 0;
 
   /// Takes the per-machine job lock without waiting; lock is set only when Taken is returned.
-  virtual JobLockResult TryLockJob(std::unique_ptr<IJobLock>& lock) = 0;
+  virtual JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) = 0;
 };
 
 } // namespace bw

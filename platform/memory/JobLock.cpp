@@ -3,7 +3,7 @@
 namespace bw::memory {
 namespace {
 
-class CMemoryJobLock final : public IJobLock {
+class CMemoryJobLock final : public CJobLock {
 public:
   explicit CMemoryJobLock(bool& held) : _held(held) { _held = true; }
   ~CMemoryJobLock() override { _held = false; }
@@ -16,7 +16,7 @@ private:
 
 } // namespace
 
-JobLockResult CMemorySystem::TryLockJob(std::unique_ptr<IJobLock>& lock) {
+JobLockResult CMemorySystem::TryLockJob(std::unique_ptr<CJobLock>& lock) {
   if (JobLockFails)
     return JobLockResult::Failed;
   if (JobLockHeld)

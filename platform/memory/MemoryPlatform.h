@@ -77,7 +77,7 @@ public:
                   uint32_t& exitCode) override;
   /// Busy while JobLockHeld is set (by a test standing for another process, or by a lock this
   /// system gave out and that is still alive); Failed when JobLockFails.
-  JobLockResult TryLockJob(std::unique_ptr<IJobLock>& lock) override;
+  JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) override;
 
   bool JobLockHeld = false;
   bool JobLockFails = false;

@@ -102,6 +102,15 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
   if (first > (~uint64_t{0} - bytes) / sectorSize)
     return false;
   uint64_t offset = first * sectorSize;
+  // A block device's cache is not the file system's: what the driver wrote through files may
+  // lie behind pages an earlier raw read left there. Dropping them reads the disk as it is.
+  // The kernel drops only whole pages inside the range, so the range is widened to pages;
+  // pages the file system still has to write are never dropped.
+  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  uint64_t from = offset / page * page;
+  uint64_t to = (offset + bytes + page - 1) / page * page;
+  ::posix_fadvise(fd, static_cast<off_t>(from), static_cast<off_t>(to - from),
+                  POSIX_FADV_DONTNEED);
   auto* out = static_cast<uint8_t*>(buffer);
   uint64_t done = 0;
   while (done < bytes) {

@@ -11,7 +11,7 @@
 namespace bw::posix {
 namespace {
 
-class CFlockJobLock final : public IJobLock {
+class CFlockJobLock final : public CJobLock {
 public:
   explicit CFlockJobLock(int fd) : _fd(fd) {}
   ~CFlockJobLock() override { ::close(_fd); }
@@ -24,7 +24,7 @@ private:
 
 } // namespace
 
-JobLockResult CPosixSystem::TryLockJob(std::unique_ptr<IJobLock>& lock) {
+JobLockResult CPosixSystem::TryLockJob(std::unique_ptr<CJobLock>& lock) {
   std::string folder = StateFolder();
   if (!MakeFolders(folder))
     return JobLockResult::Failed;

@@ -64,7 +64,7 @@ public:
   std::string GetCompanionProgram(const std::string& windowsName) override;
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
-  JobLockResult TryLockJob(std::unique_ptr<IJobLock>& lock) override;
+  JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) override;
 };
 
 /// The bitmap query where Linux has none: a mapped drive opens, and every answer is

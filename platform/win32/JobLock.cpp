@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kJobMutexName = "Global\\BlankwrightJob";
 
-class CMutexJobLock final : public IJobLock {
+class CMutexJobLock final : public CJobLock {
 public:
   explicit CMutexJobLock(ScopedKernelHandle mutex) : _mutex(std::move(mutex)) {}
   ~CMutexJobLock() override { ::ReleaseMutex(_mutex.Get()); }
@@ -21,7 +21,7 @@ private:
 
 } // namespace
 
-JobLockResult CWin32System::TryLockJob(std::unique_ptr<IJobLock>& lock) {
+JobLockResult CWin32System::TryLockJob(std::unique_ptr<CJobLock>& lock) {
   ScopedKernelHandle mutex(::CreateMutexA(nullptr, FALSE, kJobMutexName));
   if (!mutex)
     return JobLockResult::Failed;

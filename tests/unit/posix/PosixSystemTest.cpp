@@ -70,7 +70,7 @@ TEST(PosixSystemTest, OneJobLockPerStateFolder) {
   ASSERT_TRUE(::mkdtemp(scratch));
   ASSERT_EQ(::setenv("BLANKWRIGHT_HOME", (std::string(scratch) + "/home").c_str(), 1), 0);
   CPosixSystem system;
-  std::unique_ptr<IJobLock> first, second;
+  std::unique_ptr<CJobLock> first, second;
   ASSERT_EQ(system.TryLockJob(first), JobLockResult::Taken);
   EXPECT_EQ(system.TryLockJob(second), JobLockResult::Busy);
   EXPECT_FALSE(second);
