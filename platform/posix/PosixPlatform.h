@@ -48,7 +48,9 @@ public:
 
 private:
   CDriveTable& _table;
-  std::map<char, int> _sources; // raw source descriptors, opened on first read
+  std::map<char, int> _sources;       // raw source descriptors, opened on first read
+  std::map<char, int> _directSources; // the same opened with O_DIRECT for a block device; -1
+                                      // for anything else
 };
 
 class CPosixSystem final : public ISystem {

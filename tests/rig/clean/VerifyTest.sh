@@ -25,17 +25,18 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../lib/slacknames.sh"
 
 # Points of the slack phase at which a clean is killed, in milliseconds after it began.
-kill_delays=(0 15 40 80 130 200 280 370 480 600 750 900 1100 1300 1600 2000)
+kill_delays=(0 20 50 100 170 260 380 530 720 950 1250 1600)
 
 note_written() { grep -q '^"SlackJournal"=' "$BLANKWRIGHT_HOME/registry.reg" 2>/dev/null; }
 # in_slack OUT: the clean writing OUT has begun to count the files whose slack it cleans.
+# shellcheck disable=SC2317 # called through wait_for's eval
 in_slack() { [[ -e $1 && $(<"$1") == *"Scanning Directories"* ]]; }
 
 # wait_for CONDITION PID: polls until CONDITION holds or PID ends; false when PID ended first.
+# Built-ins only: a program started in the guest takes longer than a small volume's wipe.
 wait_for() {
   while ! eval "$1"; do
     kill -0 "$2" 2>/dev/null || return 1
-    sleep 0.005
   done
 }
 
@@ -121,8 +122,25 @@ figure() {
   sed -n 's/^Verify drive Y: \([0-9]*\) clusters\? of free space still hold data\(, \([0-9]*\) deleted names\? still readable\)\?.*/\1 \3/p' "$1"
 }
 
+# tail_bytes IMAGE FAT: on FAT, the bytes of the sectors after the last whole cluster; else 0.
+tail_bytes() {
+  local total16 total32 root_entries first total
+  [ "$2" = 1 ] || {
+    echo 0
+    return
+  }
+  fat_geometry "$1"
+  le total16 19 2
+  le total32 32 4
+  le root_entries 17 2
+  first=$((fat_reserved + fat_count * fat_size + (root_entries * 32 + fat_bps - 1) / fat_bps))
+  total=$((total16 != 0 ? total16 : total32))
+  echo $(((total - first) % fat_spc * fat_bps))
+}
+
 check_volume() {
-  local name=$1 image=$2 out=$3 fat=$4 before killed final kills left names
+  local name=$1 image=$2 out=$3 fat=$4 before killed final left names
+  local kills_hit kills_missed kills_longer
   before=$(figure "$out/before.out")
   killed=$(figure "$out/killed.out")
   final=$(figure "$out/final.out")
@@ -148,7 +166,9 @@ check_volume() {
   diff -u "$out/live-before" "$out/live-after" >&2 ||
     fail "$name: live files changed (path, size, mtime, sha256)"
 
-  left=$(blkls "$image" | tr -d '\377' | wc -c)
+  # Sectors after a FAT volume's last whole cluster belong to no cluster: nothing can be
+  # written there through files, and verify does not count them.
+  left=$(blkls "$image" | head -c "-$(tail_bytes "$image" "$fat")" | tr -d '\377' | wc -c)
   check_eq "$name: unallocated bytes other than 0xFF" 0 "$left"
   names=-
   if [ "$fat" = 1 ]; then
@@ -179,13 +199,17 @@ mkdir -p "$out"
 echo "== $kind"
 case $kind in
 fat12 | fat16 | fat32)
-  declare -A image_kinds=([fat12]=fat12-2k-clusters [fat16]=fat16-1k-clusters
-    [fat32]=fat32-512-clusters)
-  make_image "${image_kinds[$kind]}" "$image" && fill_junk "$image" || {
+  # FAT32 with 1 KiB clusters: with 512-byte clusters the slack phase is skipped as on NT.
+  declare -A image_kinds=([fat12]=fat12-2k-clusters [fat16]=fat16-1k-clusters)
+  if [ "$kind" = fat32 ]; then made() { make_fat "$image" 81920 32 2 32; }; else
+    made() { make_image "${image_kinds[$kind]}" "$image"; }; fi
+  if ! { made && fill_junk "$image"; }; then
     fail "$kind: the image cannot be made"
     rig_finish
-  }
-  uml_run "$image" -- bash "$here/VerifyTest.sh" --guest "$out" ||
+  fi
+  # Some twenty cleans in one boot: more than uml_run's usual time.
+  rig_require_uml
+  "$BW_UML_RUNNER" -q -t 560 "$image" -- bash "$here/VerifyTest.sh" --guest "$out" ||
     fail "$kind: the steps in the guest failed"
   fsck_clean "$image" || fail "$kind: fsck.fat -n is not clean"
   check_volume "$kind" "$image" "$out" 1
