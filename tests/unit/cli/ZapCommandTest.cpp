@@ -64,6 +64,30 @@ TEST_F(ZapCommandTest, AnotherJobRunningRefusesBeforeAnythingIsTouched) {
   EXPECT_FALSE(platform.SystemFake.JobLockHeld) << "released when the zap ends";
 }
 
+// The other jobs refuse alike, before the start-up clean-up could remove another job's files.
+TEST_F(ZapCommandTest, CleanAndVerifyRefuseWhileAnotherJobRuns) {
+  platform.FilesFake.AddFile("C:\\BlankwrightTMP1.gf", 4096, 0);
+  platform.SystemFake.JobLockHeld = true;
+  const std::pair<const Command*, Arguments> runs[] = {{&kCleanCommand, {"C:", "--yes"}},
+                                                       {&kVerifyCommand, {"C:"}}};
+  for (const auto& [command, arguments] : runs) {
+    SCOPED_TRACE(command->Name);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int code = command->Run(platform, arguments);
+    testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, kExitIncomplete);
+    EXPECT_NE(
+        err.find(std::string(command->Name) + ": a cleaning is already running; nothing was done"),
+        std::string::npos)
+        << err;
+  }
+  EXPECT_TRUE(Exists("C:\\BlankwrightTMP1.gf"));
+  EXPECT_TRUE(platform.FilesFake.Writes.empty());
+  EXPECT_TRUE(platform.FilesFake.Removes.empty());
+}
+
 TEST_F(ZapCommandTest, YesAnswersTheWarningButNeverTheQuestions) {
   EXPECT_EQ(Run({"--yes", "C:\\work\\setup.exe", "C:\\work\\notes.txt"}), kExitIncomplete);
   EXPECT_NE(err.find("[Confirmation] setup.exe appears to be a SYSTEM file, Zap it?"),
