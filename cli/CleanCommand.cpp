@@ -22,14 +22,14 @@ const std::map<std::string, JobMode> kModes = {
 
 int Usage() {
   PrintError("usage: blankwright clean X: [Y: ...] [--mode interactive|scheduled|shutdown|logoff] "
-             "[--yes|--no]");
+             "[--verify] [--yes|--no]");
   return kExitFailure;
 }
 
 int RunClean(IPlatform& platform, const Arguments& arguments) {
   std::string drives;
   JobMode mode = JobMode::Interactive;
-  bool yes = false, no = false;
+  bool yes = false, no = false, verify = false;
   CCleaningJob::Phases phases;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
@@ -43,6 +43,8 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
       yes = true;
     } else if (a == "--no") {
       no = true;
+    } else if (a == "--verify") {
+      verify = true;
     } else if (a == "--no-slack") {
       phases.Slack = false;
     } else if (a == "--no-names") {
@@ -66,6 +68,10 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
   if (!CheckDrivesMounted(platform, letters, "clean", "nothing was cleaned"))
     return kExitFailure;
 
+  std::unique_ptr<CJobLock> lock;
+  if (int refused = TakeJobLock(platform, "clean", lock); refused != kExitOk)
+    return refused;
+
   CSettings settings = LoadSettings(platform);
   CTerminalPrompt prompt(platform.Console(), ChoosePromptMode(platform.Console(), yes, no));
   platform.SetMessageBoxHandler(&prompt);
@@ -87,7 +93,19 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
                 job.GetNotCleanedList().c_str());
   size_t requested = (drives.size() + 2) / 4;
   size_t cleaned = job.GetCleanedList().size() / 4;
-  return job.GetNotCleanedList().empty() && cleaned == requested ? kExitOk : kExitIncomplete;
+  bool complete = job.GetNotCleanedList().empty() && cleaned == requested;
+  if (!verify && settings.VerifyAfterCleaning == 0)
+    return complete ? kExitOk : kExitIncomplete;
+
+  // Only the drives that were cleaned are checked: a drive left out has nothing to prove.
+  std::string cleanedLetters;
+  const std::string& list = job.GetCleanedList();
+  for (size_t i = 0; i < list.size(); i += 4)
+    cleanedLetters += list[i];
+  int checked = VerifyDrives(platform, settings, cleanedLetters);
+  if (checked == kExitResidue)
+    return kExitResidue;
+  return complete && checked == kExitOk ? kExitOk : kExitIncomplete;
 }
 
 } // namespace
@@ -95,7 +113,7 @@ int RunClean(IPlatform& platform, const Arguments& arguments) {
 const Command kCleanCommand = {
     "clean",
     "clean drives: temp folders, Recycle Bin, slack, free space, deleted names",
-    "usage: blankwright clean X: [Y: ...] [--mode MODE] [--yes|--no]\n"
+    "usage: blankwright clean X: [Y: ...] [--mode MODE] [--verify] [--yes|--no]\n"
     "\n"
     "Cleans each drive in turn: empties the temp and spool folders (once, when their drive is\n"
     "in the list and the settings say so) and the drive's Recycle Bin, overwrites the slack of\n"
@@ -111,15 +129,20 @@ const Command kCleanCommand = {
     "            report)\n"
     "  --yes     answer questions without a terminal: yes, but never retry unattended\n"
     "  --no      answer every question no / cancel\n"
+    "  --verify  afterwards, scan each cleaned drive as 'blankwright verify' does (also when\n"
+    "            the setting VerifyAfterCleaning is 1)\n"
     "  --no-slack, --no-names\n"
     "            leave out the slack or deleted-name phase (for testing)\n"
     "\n"
     "Ctrl-C asks \"Are you sure you want to quit cleaning?\" (without a terminal it stops at\n"
-    "once). Leftovers of an interrupted cleaning are removed first. The last-cleaned dates are\n"
-    "saved afterwards. A mapped drive whose folder is not the mount point of its raw source is\n"
+    "once). Only one cleaning or zap runs at a time: while another holds the machine's job\n"
+    "lock, the clean says so and exits 1 without touching anything. Leftovers of an\n"
+    "interrupted cleaning are removed first. The last-cleaned dates are saved afterwards. A\n"
+    "mapped drive whose folder is not the mount point of its raw source is\n"
     "refused before anything is done, and a drive whose volume goes away during the job is\n"
-    "reported not cleaned. Exit status: 0 when every drive was cleaned, 1 when some were not,\n"
-    "2 on usage errors and refused drives.\n",
+    "reported not cleaned. Exit status: 0 when every drive was cleaned, 1 when some were not\n"
+    "(or another job was running), 2 on usage errors and refused drives, 3 when the check\n"
+    "after the clean found data left.\n",
     RunClean,
 };
 

@@ -2,12 +2,14 @@
 // process exit status.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace bw {
 
 class IPlatform;
+class CJobLock;
 class CSettings;
 
 namespace cli {
@@ -24,12 +26,15 @@ struct Command {
 constexpr int kExitOk = 0;
 constexpr int kExitIncomplete = 1;
 constexpr int kExitFailure = 2;
+/// The check after a clean found free clusters or deleted names still holding data.
+constexpr int kExitResidue = 3;
 
 extern const Command kConfigCommand;
 extern const Command kDriveCommand;
 extern const Command kInfoCommand;
 extern const Command kCleanCommand;
 extern const Command kScanCommand;
+extern const Command kVerifyCommand;
 extern const Command kZapCommand;
 
 /// True when arguments ask for help ("--help" or "-h" anywhere).
@@ -48,6 +53,16 @@ CSettings LoadSettings(IPlatform& platform);
 /// was done" for the first that is not, and returns false.
 bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const std::string& command,
                         const std::string& nothingDone);
+
+/// Takes the machine's job lock for command. When another job holds it, prints "blankwright:
+/// command: a cleaning is already running; nothing was done" and returns kExitIncomplete; when
+/// the lock cannot be made, says so and returns kExitFailure; kExitOk with lock held.
+int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<CJobLock>& lock);
+
+/// Checks each drive of letters as the viewer scans it, the free clusters held to the byte of
+/// the last of the settings' passes, and prints a line of figures per drive. kExitResidue when
+/// something was left, kExitFailure when a drive could not be checked to the end, else kExitOk.
+int VerifyDrives(IPlatform& platform, const CSettings& settings, const std::string& letters);
 
 /// Writes "blankwright: message" to standard error.
 void PrintError(const std::string& message);

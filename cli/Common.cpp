@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "viewer/CleanCheck.h"
 
 #include <cctype>
 #include <cstdio>
@@ -43,6 +44,36 @@ bool CheckDrivesMounted(IPlatform& platform, const std::string& letters, const s
     }
   }
   return true;
+}
+
+int TakeJobLock(IPlatform& platform, const std::string& command, std::unique_ptr<CJobLock>& lock) {
+  switch (platform.System().TryLockJob(lock)) {
+  case JobLockResult::Taken:
+    return kExitOk;
+  case JobLockResult::Busy:
+    PrintError(command + ": a cleaning is already running; nothing was done");
+    return kExitIncomplete;
+  default:
+    PrintError(command + ": the job lock could not be taken; nothing was done");
+    return kExitFailure;
+  }
+}
+
+int VerifyDrives(IPlatform& platform, const CSettings& settings, const std::string& letters) {
+  uint8_t fill = LastPassByte(settings.OverwriteCount);
+  int status = kExitOk;
+  for (char letter : letters) {
+    CleanCheckResult result = CheckCleanDrive(platform, letter, fill);
+    std::fputs(CleanCheckText(letter, result).c_str(), stdout);
+    if (!result.Completed)
+      status = kExitFailure;
+    else if (!result.IsClean() && status == kExitOk)
+      status = kExitResidue;
+  }
+  std::fflush(stdout);
+  if (status == kExitResidue)
+    PrintError("verify: data was left in free space or deleted names (see the figures above)");
+  return status;
 }
 
 void PrintError(const std::string& message) {

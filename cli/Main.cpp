@@ -11,7 +11,8 @@ using bw::cli::Command;
 
 const Command* const kCommands[] = {
     &bw::cli::kCleanCommand, &bw::cli::kConfigCommand, &bw::cli::kDriveCommand,
-    &bw::cli::kInfoCommand,  &bw::cli::kScanCommand,   &bw::cli::kZapCommand,
+    &bw::cli::kInfoCommand,  &bw::cli::kScanCommand,   &bw::cli::kVerifyCommand,
+    &bw::cli::kZapCommand,
 };
 
 void PrintUsage(std::FILE* out) {

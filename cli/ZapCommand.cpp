@@ -92,6 +92,9 @@ int RunZap(IPlatform& platform, const Arguments& arguments) {
       letters += selection[0];
   if (!CheckDrivesMounted(platform, letters, "zap", "nothing was zapped"))
     return kExitFailure;
+  std::unique_ptr<CJobLock> lock;
+  if (int refused = TakeJobLock(platform, "zap", lock); refused != kExitOk)
+    return refused;
 
   CSettings settings = LoadSettings(platform);
   IConsole& console = platform.Console();

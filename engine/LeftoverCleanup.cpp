@@ -1,6 +1,7 @@
 #include "engine/LeftoverCleanup.h"
 
 #include "engine/CurrentFolder.h"
+#include "engine/SlackJournal.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 
@@ -68,8 +69,35 @@ bool IsWipeFileName(const std::string& name) {
   return true;
 }
 
+namespace {
+
+void ReportSlackReplay(SlackReplay replay, const std::string& path, IMessageBox& asker) {
+  std::string text;
+  switch (replay) {
+  case SlackReplay::Changed:
+    text = path + " was changed after an interrupted slack cleaning and was left as it is.";
+    break;
+  case SlackReplay::Damaged:
+    text = "The note of an interrupted slack cleaning could not be read; no file was changed.";
+    break;
+  case SlackReplay::Failed:
+    text = path + " could not be put back after an interrupted slack cleaning; this is tried "
+                  "again at the next start.";
+    break;
+  default:
+    return; // put back, or gone: nothing for the user to do
+  }
+  asker.Show(text, "Slack Space", kMbOk | kMbIconWarning);
+}
+
+} // namespace
+
 void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker) {
   IFileSystem& files = platform.Files();
+  std::string slackPath;
+  SlackReplay replay = ReplaySlackJournal(platform, slackPath);
+  ReportSlackReplay(replay, slackPath, asker);
+
   std::string folder = ReadCurrentFolder(platform);
 
   if (!settings.SwapFilePath.empty()) {

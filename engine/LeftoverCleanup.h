@@ -10,8 +10,9 @@ class IPlatform;
 class IMessageBox;
 class CSettings;
 
-/// Removes the boot files and the swap cleaner's fill files on the swap drive, then the
-/// temporary files of an interrupted cleaning in the folder CURRENTDRIVE names (asking
+/// Puts back the file an interrupted slack phase left longer (telling asker about a file it
+/// left alone), removes the boot files and the swap cleaner's fill files on the swap drive, then
+/// the temporary files of an interrupted cleaning in the folder CURRENTDRIVE names (asking
 /// Retry/Cancel through asker, the front end's own box, while that drive cannot be reached)
 /// and empties CURRENTDRIVE.
 void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker);

@@ -2,6 +2,7 @@
 
 #include "engine/CleaningContext.h"
 #include "engine/OverwritePasses.h"
+#include "engine/SlackJournal.h"
 #include "platform/Platform.h"
 
 #include <cctype>
@@ -136,11 +137,28 @@ void CSlackCleaner::Overwrite(const CPassBuffers& buffers, const FindData& file,
                               const std::string& path) {
   if (_clusterSize == 0 || file.Size % _clusterSize == 0)
     return;
-  IFileSystem& files = _job.Platform().Files();
-  bool readOnly = file.Attributes & kFileAttributeReadOnly;
-  if (readOnly && !files.SetFileAttributes(path, kFileAttributeNormal))
+  IPlatform& platform = _job.Platform();
+  IFileSystem& files = platform.Files();
+  // Nothing is written to a live file before a note of how to put it back is on the disk.
+  SlackJournalEntry note;
+  note.Path = path;
+  note.Size = file.Size;
+  note.Slack = static_cast<uint32_t>(_clusterSize - file.Size % _clusterSize);
+  note.Attributes = file.Attributes;
+  note.Creation = file.CreationTime;
+  note.LastAccess = file.LastAccessTime;
+  note.LastWrite = file.LastWriteTime;
+  if (!platform.System().LocalTimeToFileTime(platform.System().GetLocalTime(), note.Written) ||
+      !WriteSlackJournal(platform, note))
     return;
 
+  bool readOnly = file.Attributes & kFileAttributeReadOnly;
+  if (readOnly && !files.SetFileAttributes(path, kFileAttributeNormal)) {
+    ClearSlackJournal(platform);
+    return;
+  }
+
+  bool cutBack = true; // every byte a pass appended was taken off again
   for (uint32_t pass = 1; pass <= _passes; ++pass) {
     std::unique_ptr<IFile> handle =
         files.CreateFile(path, kGenericWrite, kFileShareRead, kOpenExisting, file.Attributes);
@@ -164,14 +182,21 @@ void CSlackCleaner::Overwrite(const CPassBuffers& buffers, const FindData& file,
         handle->Flush();
       // Back to exactly the old end, whatever part of the write reached the file.
       uint64_t position = 0;
-      if (written > 0 && handle->Seek(static_cast<int64_t>(end), SeekOrigin::Begin, position))
-        handle->SetEndOfFile();
+      if (written > 0)
+        cutBack = handle->Seek(static_cast<int64_t>(end), SeekOrigin::Begin, position) &&
+                  handle->SetEndOfFile() && cutBack;
       handle->SetTimes(&creation, &lastAccess, &lastWrite);
+      // The cut and the times reach the disk before the note goes.
+      if (written > 0)
+        handle->Flush();
     }
     handle->Close();
   }
   if (readOnly)
     files.SetFileAttributes(path, file.Attributes);
+  // A file still longer than it was keeps its note, for the next start to cut it back.
+  if (cutBack)
+    ClearSlackJournal(platform);
 }
 
 } // namespace bw

@@ -1,8 +1,10 @@
 // The operating system itself: version, clock, sleeping, well-known folders, processes.
 #pragma once
 
+#include "platform/JobLock.h"
 #include "platform/Types.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,9 @@ public:
   /// False when it could not be started; exitCode is defined only on success.
   virtual bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                           uint32_t& exitCode) = 0;
+
+  /// Takes the per-machine job lock without waiting; lock is set only when Taken is returned.
+  virtual JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) = 0;
 };
 
 } // namespace bw

@@ -11,6 +11,7 @@ std::string CSecurityTabModel::OverwriteText(int32_t count) {
 void CSecurityTabModel::Open(const CSettings& settings) {
   CleanFileNames = settings.CleanFileNames != 0;
   StartWithWindows = settings.StartWithWindows != 0;
+  VerifyAfterCleaning = settings.VerifyAfterCleaning != 0;
   SlackRadio = settings.SlackMode == 0 || settings.SlackMode == 1 ? settings.SlackMode : -1;
   RefreshOverwriteText(settings);
 }
@@ -18,6 +19,7 @@ void CSecurityTabModel::Open(const CSettings& settings) {
 void CSecurityTabModel::Confirm(CSettings& settings) const {
   settings.CleanFileNames = CleanFileNames ? 1 : 0;
   settings.StartWithWindows = StartWithWindows ? 1 : 0;
+  settings.VerifyAfterCleaning = VerifyAfterCleaning ? 1 : 0;
   if (SlackRadio == 0 || SlackRadio == 1)
     settings.SlackMode = SlackRadio;
 }

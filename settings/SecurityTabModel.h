@@ -1,5 +1,6 @@
-// The General page's state and rules: the names box, the slack radio pair, the start-up box
-// and the overwrite count text. The Win32 page CSecurityTab binds its controls to this model.
+// The General page's state and rules: the names box, the slack radio pair, the start-up box,
+// the verify box and the overwrite count text. The Win32 page CSecurityTab binds its controls to
+// this model.
 #pragma once
 
 #include "settings/SecurityTabRes.h"
@@ -13,8 +14,9 @@ class CSettings;
 
 class CSecurityTabModel {
 public:
-  bool CleanFileNames = false;   ///< check box IDC_CLEAN_FILE_NAMES
-  bool StartWithWindows = false; ///< check box IDC_START_WITH_WINDOWS
+  bool CleanFileNames = false;      ///< check box IDC_CLEAN_FILE_NAMES
+  bool StartWithWindows = false;    ///< check box IDC_START_WITH_WINDOWS
+  bool VerifyAfterCleaning = false; ///< check box IDC_VERIFY_AFTER_CLEANING
   /// The slack radio pair: 0 QUICK (IDC_SLACK_QUICK), 1 STANDARD (IDC_SLACK_STANDARD), -1
   /// neither (a value no radio stands for was stored).
   int SlackRadio = 0;

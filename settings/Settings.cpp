@@ -76,6 +76,7 @@ std::vector<SettingsField> MakeFields() {
       f.DayNumber = part.Member;
       fields.push_back(f);
     }
+  number("VerifyAfterCleaning", "VAC", &CSettings::VerifyAfterCleaning);
   return fields;
 }
 

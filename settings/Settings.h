@@ -64,6 +64,7 @@ public:
   int32_t ScheduleEnabled = 0;  ///< CSCH
   int32_t CleanAtLogout = 0;    ///< COLO
   std::array<ScheduleDay, 7> Schedule{}; ///< Monday (0) to Sunday (6): <Day>Chk, HR, Min, Marid
+  int32_t VerifyAfterCleaning = 0;       ///< VAC: scan each cleaned drive and report what is left
 
   /// Not stored in the record: the program the Run value names while StartWithWindows is set.
   /// Empty means the tray program in the running program's folder.
@@ -137,8 +138,9 @@ struct SettingsField {
   bool Decode(const std::vector<uint8_t>& data, CSettings& settings) const;
 };
 
-/// The 42 fields of the record in storage order: QC, DRVS, CFN, RWS, ERB, OW, SF, SFP, CWT,
-/// WTD, CWS, WSD, CSCH, COLO, then Chk, HR, Min and Marid of each day from Monday to Sunday.
+/// The 43 fields of the record in storage order: QC, DRVS, CFN, RWS, ERB, OW, SF, SFP, CWT,
+/// WTD, CWS, WSD, CSCH, COLO, then Chk, HR, Min and Marid of each day from Monday to Sunday,
+/// then VAC (last, so that the older values keep their places).
 const std::vector<SettingsField>& SettingsFields();
 
 /// The field with this field name or value name, matched without regard to case.

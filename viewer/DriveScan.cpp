@@ -40,6 +40,13 @@ bool IsBlankCluster(const uint8_t* data, size_t size) {
   return true;
 }
 
+bool IsFilledWith(const uint8_t* data, size_t size, uint8_t fill) {
+  for (size_t at = 0; at < size; ++at)
+    if (data[at] != fill)
+      return false;
+  return true;
+}
+
 CDriveScan::CDriveScan(IPlatform& platform, IViewerView& view)
     : _platform(platform), _view(view), _volume(platform) {}
 
@@ -161,9 +168,10 @@ ClusterTest CDriveScan::TestCluster(uint64_t cluster) {
     _readFailed = true;
     return ClusterTest::ReadFailed;
   }
-  return IsBlankCluster(_clusterBuffer.data(), _volume.GetBytesPerCluster())
-             ? ClusterTest::Blank
-             : ClusterTest::DeletedData;
+  uint32_t size = _volume.GetBytesPerCluster();
+  bool blank = _requiredFill ? IsFilledWith(_clusterBuffer.data(), size, *_requiredFill)
+                             : IsBlankCluster(_clusterBuffer.data(), size);
+  return blank ? ClusterTest::Blank : ClusterTest::DeletedData;
 }
 
 void CDriveScan::RecordHit(uint64_t cluster) {

@@ -50,6 +50,9 @@ enum class ShowRequest { ListSelection, DisplayMode };
 /// True when every byte is 0x00, 0xFF or 0xF6.
 bool IsBlankCluster(const uint8_t* data, size_t size);
 
+/// True when every byte is fill.
+bool IsFilledWith(const uint8_t* data, size_t size, uint8_t fill);
+
 class CDriveScan final : public IJobControl {
 public:
   CDriveScan(IPlatform& platform, IViewerView& view);
@@ -95,6 +98,11 @@ public:
   /// display in the view's mode; an empty entry shows nothing. False when it was not shown.
   bool ShowCluster(const std::string& entry, ShowRequest request);
 
+  /// From now on a cluster is blank only when every byte is fill (the byte a clean's last pass
+  /// wrote), so that a check after a clean counts whatever that pass did not reach; nothing
+  /// restores the viewer's three fill values.
+  void RequireFill(uint8_t fill) { _requiredFill = fill; }
+
   /// The drive of the last Begin scan.
   char GetDriveLetter() const { return _letter; }
   /// Clusters with deleted data found by the last scan.
@@ -131,6 +139,7 @@ private:
   uint64_t _hits = 0;
   std::string _failureDetail;
   std::vector<uint8_t> _clusterBuffer;
+  std::optional<uint8_t> _requiredFill;
 };
 
 } // namespace bw

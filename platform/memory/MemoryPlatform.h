@@ -75,7 +75,12 @@ public:
   }
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
+  /// Busy while JobLockHeld is set (by a test standing for another process, or by a lock this
+  /// system gave out and that is still alive); Failed when JobLockFails.
+  JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) override;
 
+  bool JobLockHeld = false;
+  bool JobLockFails = false;
   VersionInfo Version; ///< NT family by default
   LocalTime Now{2026, 3, 6, 7, 12, 0, 0, 0};
   uint64_t SleptMilliseconds = 0;

@@ -1,14 +1,56 @@
 #include "platform/posix/MountTable.h"
 #include "platform/posix/PosixPlatform.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace bw::posix {
+namespace {
+
+// Direct reads go in whole blocks of this size, at offsets that are multiples of it: a
+// multiple of every logical block size a disk has.
+constexpr uint64_t kDirectBlock = 4096;
+constexpr uint64_t kDirectWindow = 1024 * 1024;
+
+// Reads bytes at offset from a device opened with O_DIRECT, through an aligned buffer. The
+// kernel writes back what the file systems have pending in the range first and then reads the
+// disk, past every cached page. False when the device refuses (the caller reads normally).
+bool ReadDirect(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
+  void* window = nullptr;
+  if (::posix_memalign(&window, kDirectBlock, kDirectWindow) != 0)
+    return false;
+  bool read = true;
+  uint64_t done = 0;
+  while (read && done < bytes) {
+    uint64_t at = offset + done;
+    uint64_t start = at / kDirectBlock * kDirectBlock;
+    uint64_t skip = at - start;
+    uint64_t want = std::min<uint64_t>(bytes - done, kDirectWindow - skip);
+    uint64_t span = (skip + want + kDirectBlock - 1) / kDirectBlock * kDirectBlock;
+    ssize_t n;
+    do
+      n = ::pread(fd, window, span, static_cast<off_t>(start));
+    while (n < 0 && errno == EINTR);
+    // The last block of a device may end before the window does: what was asked must be there.
+    if (n < 0 || static_cast<uint64_t>(n) < skip + want) {
+      read = false;
+      break;
+    }
+    std::memcpy(out + done, static_cast<uint8_t*>(window) + skip, want);
+    done += want;
+  }
+  std::free(window);
+  return read;
+}
+
+} // namespace
 
 void CDriveTable::Reload() {
   _file.List(_entries);
@@ -37,6 +79,10 @@ void CPosixDrives::CloseSources() {
   for (auto& [letter, fd] : _sources)
     ::close(fd);
   _sources.clear();
+  for (auto& [letter, fd] : _directSources)
+    if (fd >= 0)
+      ::close(fd);
+  _directSources.clear();
 }
 
 uint32_t CPosixDrives::GetLogicalDrives() {
@@ -103,6 +149,29 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
     return false;
   uint64_t offset = first * sectorSize;
   auto* out = static_cast<uint8_t*>(buffer);
+
+  // A block device is read past its cache, which is not the file system's: a block the driver
+  // used for a folder keeps its old page there after the folder is deleted and the block
+  // rewritten through a file.
+  auto direct = _directSources.find(entry->Letter);
+  if (direct == _directSources.end()) {
+    struct stat st;
+    int directFd = -1;
+    if (::fstat(fd, &st) == 0 && S_ISBLK(st.st_mode))
+      directFd = ::open(entry->RawSource.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
+    direct = _directSources.emplace(entry->Letter, directFd).first;
+  }
+  if (direct->second >= 0 && ReadDirect(direct->second, offset, bytes, out))
+    return true;
+
+  // A block device's cache is not the file system's: what the driver wrote through files may
+  // lie behind pages an earlier raw read left there. Dropping them reads the disk as it is.
+  // The kernel drops only whole pages inside the range, so the range is widened to pages;
+  // pages the file system still has to write are never dropped.
+  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  uint64_t from = offset / page * page;
+  uint64_t to = (offset + bytes + page - 1) / page * page;
+  ::posix_fadvise(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), POSIX_FADV_DONTNEED);
   uint64_t done = 0;
   while (done < bytes) {
     ssize_t n = ::pread(fd, out + done, bytes - done, static_cast<off_t>(offset + done));

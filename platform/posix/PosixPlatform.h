@@ -48,7 +48,9 @@ public:
 
 private:
   CDriveTable& _table;
-  std::map<char, int> _sources; // raw source descriptors, opened on first read
+  std::map<char, int> _sources;       // raw source descriptors, opened on first read
+  std::map<char, int> _directSources; // the same opened with O_DIRECT for a block device; -1
+                                      // for anything else
 };
 
 class CPosixSystem final : public ISystem {
@@ -64,6 +66,7 @@ public:
   std::string GetCompanionProgram(const std::string& windowsName) override;
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
+  JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) override;
 };
 
 /// The bitmap query where Linux has none: a mapped drive opens, and every answer is

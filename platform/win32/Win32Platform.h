@@ -35,6 +35,7 @@ public:
   std::string GetCompanionProgram(const std::string& windowsName) override;
   bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                   uint32_t& exitCode) override;
+  JobLockResult TryLockJob(std::unique_ptr<CJobLock>& lock) override;
 };
 
 class CWin32Desktop final : public IDesktop {

@@ -49,7 +49,8 @@ TEST_F(ConfigCommandTest, ShowsTheDefaultsAndKeepsWhatIsSet) {
   EXPECT_EQ(ShownValue("OW"), "1");
   EXPECT_EQ(ShownValue("RWS"), "1");
   EXPECT_EQ(ShownValue("DRVS"), "\"C1--------\"");
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 42);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 43);
+  EXPECT_EQ(ShownValue("VAC"), "0");
 
   struct Case {
     Arguments Set;

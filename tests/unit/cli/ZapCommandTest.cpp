@@ -51,6 +51,43 @@ TEST_F(ZapCommandTest, WithoutATerminalOrAFlagNothingIsDestroyed) {
   EXPECT_TRUE(platform.FilesFake.Writes.empty());
 }
 
+TEST_F(ZapCommandTest, AnotherJobRunningRefusesBeforeAnythingIsTouched) {
+  platform.SystemFake.JobLockHeld = true;
+  EXPECT_EQ(Run({"--yes", "C:\\work\\notes.txt"}), kExitIncomplete);
+  EXPECT_NE(err.find("zap: a cleaning is already running; nothing was done"), std::string::npos);
+  EXPECT_TRUE(Exists("C:\\work\\notes.txt"));
+  EXPECT_TRUE(platform.FilesFake.Writes.empty());
+
+  platform.SystemFake.JobLockHeld = false;
+  EXPECT_EQ(Run({"--yes", "C:\\work\\notes.txt"}), kExitOk);
+  EXPECT_FALSE(Exists("C:\\work\\notes.txt"));
+  EXPECT_FALSE(platform.SystemFake.JobLockHeld) << "released when the zap ends";
+}
+
+// The other jobs refuse alike, before the start-up clean-up could remove another job's files.
+TEST_F(ZapCommandTest, CleanAndVerifyRefuseWhileAnotherJobRuns) {
+  platform.FilesFake.AddFile("C:\\BlankwrightTMP1.gf", 4096, 0);
+  platform.SystemFake.JobLockHeld = true;
+  const std::pair<const Command*, Arguments> runs[] = {{&kCleanCommand, {"C:", "--yes"}},
+                                                       {&kVerifyCommand, {"C:"}}};
+  for (const auto& [command, arguments] : runs) {
+    SCOPED_TRACE(command->Name);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int code = command->Run(platform, arguments);
+    testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, kExitIncomplete);
+    EXPECT_NE(
+        err.find(std::string(command->Name) + ": a cleaning is already running; nothing was done"),
+        std::string::npos)
+        << err;
+  }
+  EXPECT_TRUE(Exists("C:\\BlankwrightTMP1.gf"));
+  EXPECT_TRUE(platform.FilesFake.Writes.empty());
+  EXPECT_TRUE(platform.FilesFake.Removes.empty());
+}
+
 TEST_F(ZapCommandTest, YesAnswersTheWarningButNeverTheQuestions) {
   EXPECT_EQ(Run({"--yes", "C:\\work\\setup.exe", "C:\\work\\notes.txt"}), kExitIncomplete);
   EXPECT_NE(err.find("[Confirmation] setup.exe appears to be a SYSTEM file, Zap it?"),

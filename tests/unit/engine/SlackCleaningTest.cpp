@@ -143,7 +143,8 @@ TEST_F(SlackCleaningTest, PassesAlternateOverTheSlack) {
       fills.push_back(fill);
     }
     EXPECT_EQ(fills, c.Fills);
-    EXPECT_EQ(platform->FilesFake.Flushes.size(), c.Fills.size()) << "each pass reaches the disk";
+    EXPECT_EQ(platform->FilesFake.Flushes.size(), 2 * c.Fills.size())
+        << "each pass, and then its cut, reach the disk";
     EXPECT_EQ(view.Processes.back(), c.Process);
     EXPECT_EQ(platform->FilesFake.Contents("C:\\a.txt"),
               (std::vector<ContentRun>{{0, 3000, 0x5A}}));

@@ -63,5 +63,26 @@ TEST(PosixSystemTest, SingleFillerReachesItsFolderThroughTheInheritedDriveMap) {
   EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
+// The job lock is one per state folder; a holder that ends (here: its lock destroyed, as a
+// killed process's descriptors are closed) leaves it free.
+TEST(PosixSystemTest, OneJobLockPerStateFolder) {
+  char scratch[] = "/tmp/bw-joblock-XXXXXX";
+  ASSERT_TRUE(::mkdtemp(scratch));
+  ASSERT_EQ(::setenv("BLANKWRIGHT_HOME", (std::string(scratch) + "/home").c_str(), 1), 0);
+  CPosixSystem system;
+  std::unique_ptr<CJobLock> first, second;
+  ASSERT_EQ(system.TryLockJob(first), JobLockResult::Taken);
+  EXPECT_EQ(system.TryLockJob(second), JobLockResult::Busy);
+  EXPECT_FALSE(second);
+  first.reset();
+  EXPECT_EQ(system.TryLockJob(second), JobLockResult::Taken);
+  second.reset();
+
+  ASSERT_EQ(::setenv("BLANKWRIGHT_HOME", "/proc/bw-no-such-home", 1), 0);
+  EXPECT_EQ(system.TryLockJob(first), JobLockResult::Failed);
+  std::string command = "rm -rf '" + std::string(scratch) + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
 } // namespace
 } // namespace bw::posix

@@ -140,6 +140,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueInStorageOrderWithItsEncoding) {
   for (const char* day : {"Mon", "Tues", "Wed", "Thurs", "Fri", "Sat", "Sun"})
     for (const char* suffix : {"Chk", "HR", "Min", "Marid"})
       expected.push_back(std::string(day) + suffix);
+  expected.push_back("VAC");
   EXPECT_EQ(names, expected);
 
   EXPECT_EQ(Stored(kSettingsKey, "OW")->Data, std::vector<uint8_t>{0x2C});
