@@ -224,7 +224,7 @@ fi
 
 # A 32-bit removal program loads the 32-bit Unload.dll; running one needs wine32.
 if [[ -x /usr/lib/wine/wine || -d /usr/lib/i386-linux-gnu/wine ]]; then
-  echo "note: wine32 is present, but this scenario runs the 64-bit caller only"
+  echo "note: the 32-bit caller is wine.shell.unload32"
 else
   echo "note: wine32 is not installed: SHUTDOWNGLIMMERFEN was called from a 64-bit caller only"
 fi
