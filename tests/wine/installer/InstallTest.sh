@@ -3,10 +3,9 @@
 #   - a silent install puts the programs, the DLLs and the guide into Program Files\Blankwright,
 #     registers the Explorer menu, writes UFilePath and the Run value, makes the Start-menu
 #     entries and starts the tray program;
-#   - through the installed menu (the Explorer stand-in of the shell tests): Clean Drive asks to
-#     close the programs for that drive (and is cancelled: Y: is a folder of the host here, whose
-#     free space is not the test's to fill), Zap destroys two files and leaves the third, Scan
-#     starts the drive viewer;
+#   - through the installed menu (the Explorer stand-in of the shell tests), on an NTFS image
+#     drive: Clean Drive cleans it (afterwards no byte but 0x00 in its unallocated space), Zap
+#     destroys two files and leaves the third, Scan starts the drive viewer, which scans it;
 #   - installing again over it ends the running tray program and viewer through the unload hook,
 #     replaces the files and starts the tray program again, which answers;
 #   - a silent uninstall ends the tray program first and leaves no file, registration, Run value
@@ -52,11 +51,16 @@ if [[ ${1:-} == --inside ]]; then
     drive wait-window Blankwright AfxFrameOrView42s 60
   first=$(base_pid)
 
-  # The installed menu, as Explorer uses it.
+  # The installed menu, as Explorer uses it: Clean Drive on the image drive, confirmed, runs the
+  # job and reports the drive as cleaned.
   "$WINE" "$host" invoke 1 'Y:\' >"$out/host.log" 2>&1 </dev/null
   check "Clean Drive asks to close the programs" drive wait-window "Close All Programs" 30
-  drive close "Close All Programs"
-  drive wait-gone "Close All Programs" 30
+  check "Clean Drives is pressed" drive click "Close All Programs" 1
+  check "the cleaning runs" drive wait-window Cleaning 30
+  check "the report comes" drive wait-window "Cleaning Report" 300
+  check "Y: was cleaned" text_is "Cleaning Report" 1163 "Y:"
+  drive char "Cleaning Report" 13
+  check "the report closes" drive wait-gone "Cleaning Report" 30
   # Zap two files through the installed menu: the warning lists them, Yes zaps them.
   echo one >"$root/one.txt" && echo two >"$root/two.txt" && echo stays >"$root/stays.txt"
   "$WINE" "$host" invoke 0 'Y:\one.txt' 'Y:\two.txt' >"$out/host.log" 2>&1 </dev/null
@@ -108,9 +112,20 @@ setup=$(ls "$win_build"/setup-blankwright-*-win64.exe 2>/dev/null | head -n 1)
 driver=$win_build/tests/wine/tray/bw_base_driver.exe
 host=$win_build/tests/wine/shell/bw_shell_host.exe
 [[ -n $setup && -f $driver && -f $host ]] || skip "the installer or the test programs are not built"
-mkdir -p "$scratch/out" "$scratch/drive"
-# Y:'s sectors, for the viewer's scan: a small FAT volume.
-mkfs.fat -C "$scratch/y.img" 8192 >/dev/null || fail "cannot make the image"
-run_wine --timeout 500 --drive "y=$scratch/drive" --raw "y=$scratch/y.img" --command -- bash "$0" --inside "$scratch/out" \
-  "$setup" "$driver" "$host" "$scratch/drive" || fail "the scenario failed"
+command -v mkntfs >/dev/null && command -v blkls >/dev/null || skip "ntfs-3g or sleuthkit missing"
+[[ -e /dev/fuse ]] || skip "no /dev/fuse"
+mkdir -p "$scratch/out" "$scratch/mnt"
+# Y: is an NTFS image through ntfs-3g, with the text of a deleted file in its free space.
+image=$scratch/y.img
+truncate -s 32M "$image" && mkntfs -F -f -q -c 4096 "$image" >/dev/null 2>&1 &&
+  ntfs-3g "$image" "$scratch/mnt" || fail "cannot make and mount the image"
+mounts+=("$scratch/mnt")
+yes 'Deleted data the cleaning must overwrite.' 2>/dev/null | head -c 16M >"$scratch/mnt/OLD.TXT"
+rm -f "$scratch/mnt/OLD.TXT" && sync
+run_wine --timeout 560 --drive "y=$scratch/mnt" --raw "y=$image" --command -- bash "$0" --inside \
+  "$scratch/out" "$setup" "$driver" "$host" "$scratch/mnt" || fail "the scenario failed"
+fusermount -u "$scratch/mnt" || fail "the image is still busy"
+left=$(blkls "$image" | tr -d '\0' | wc -c)
+echo "unallocated bytes other than 0x00 after the clean and the zap: $left"
+((left == 0)) || fail "$left unallocated bytes still hold other data"
 echo "all checks passed"
