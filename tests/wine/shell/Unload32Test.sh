@@ -33,8 +33,10 @@ caller=$win32_build/tests/wine/shell/bw_unload_caller.exe
 unload=$win32_build/shell/unload/Unload.dll
 [[ -f $base && -f $driver && -f $caller && -f $unload ]] ||
   skip "the win64 and win32 builds are not there"
+# scripts/setup leaves wine32 out: with it, Debian's wine and its tools turn to the 32-bit
+# loader, which the User-Mode Linux guests of the FAT tests cannot run.
 [[ -d /usr/lib/i386-linux-gnu/wine || -x /usr/lib/wine/wine ]] ||
-  skip "wine32 is not installed (scripts/setup)"
+  skip "wine32 is not installed (dpkg --add-architecture i386; apt-get install wine32)"
 mkdir -p "$scratch/out"
 run_wine --timeout 200 --command -- bash "$0" --inside "$scratch/out" "$base" "$driver" "$caller" \
   "$unload" || fail "the scenario failed"
