@@ -83,8 +83,8 @@ def string_without_nul(stored):
 
 errors = []
 settings = section(r"Software\\Tarnhollow\\Blankwright\\Settings")
-if len(settings) != 42:
-    errors.append("%d values in the Settings key, not 42" % len(settings))
+if len(settings) != 43:
+    errors.append("%d values in the Settings key, not 43" % len(settings))
 for name, shown_value in shown.items():
     stored = settings.get(name)
     if stored is None:
