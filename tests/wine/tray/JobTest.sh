@@ -94,6 +94,10 @@ scenario() {
   echo "unallocated bytes other than 0x00 after the job: $left" >&2
   check "the unallocated space holds only the pass's 0x00" [ "$left" -eq 0 ]
 
+  # The rest depends on no file system and on timing that the slow guest cannot keep (a small
+  # FAT volume is cleaned before a Cancel arrives): the NTFS run covers it.
+  [ -n "${BW_UML_GUEST:-}" ] && return $((failures != 0))
+
   # Cancel asks; Yes stops the job and the report lists the drive as not cleaned.
   check "code 2 is taken again" drive send 2 Y
   check "Close All Programs opens again" drive wait-window "Close All Programs" 30
@@ -159,9 +163,7 @@ scenario() {
 
   # Shut down and clean: the System Shutdown dialog, confirmed, runs the job with its shut-down
   # icon and no report, saves the settings and then asks the system to shut down, which this
-  # copy records in a file instead (BW_SHUTDOWN_RECORD), and closes its own window. Nothing of
-  # it depends on the file system, so the slow guest leaves it to the NTFS run.
-  [ -n "${BW_UML_GUEST:-}" ] && return $((failures != 0))
+  # copy records in a file instead (BW_SHUTDOWN_RECORD), and closes its own window.
   BW_SHUTDOWN_RECORD='C:\shutdown.record' "$WINE" "$base" &
   third=$!
   check "a third copy starts" drive wait-window Blankwright AfxFrameOrView42s 60
@@ -293,8 +295,8 @@ fat)
   exit 2
   ;;
 esac
-shots="close-all-programs cleaning cleaning-done abort cleaning-report shutdown scheduled-cleaning"
-[ "$kind" = ntfs ] && shots+=" cleaning-shutdown"
+shots="close-all-programs cleaning cleaning-done"
+[ "$kind" = ntfs ] && shots+=" abort cleaning-report shutdown scheduled-cleaning cleaning-shutdown"
 for shot in $shots; do
   [[ -s $out/$shot.png ]] || fail "no screenshot of $shot"
 done
