@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034
+# shellcheck shell=bash disable=SC2034,SC2154
 # The steps of a Wine scenario that drives the programs through the test driver (sourced inside
 # scripts/wine-run --command; out and driver must be set by the caller):
 #   check WHAT COMMAND...   runs COMMAND; on failure says "FAIL: WHAT" and counts it
@@ -33,3 +33,17 @@ text_is() {
 }
 
 shot() { import -window "$1" "$out/$2.png" 2>/dev/null || echo "no screenshot of $2" >&2; }
+
+# guest_desktop: inside a User-Mode Linux guest, an X server of its own (the host's cannot be
+# reached from inside), Y: and Y:: linked to the guest's mount and block device, and the Wine
+# server started once for every run.
+guest_desktop() {
+  mount -t tmpfs -o size=1m bw-x11 /tmp/.X11-unix || return 3
+  Xvfb :5 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local _
+  for _ in $(seq 300); do [ -S /tmp/.X11-unix/X5 ] && break; sleep 0.1; done
+  export DISPLAY=:5
+  ln -sfn "$BW_UML_MOUNT" "$WINEPREFIX/dosdevices/y:" &&
+    ln -sfn "$BW_UML_DEVICE" "$WINEPREFIX/dosdevices/y::" || return 3
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+}

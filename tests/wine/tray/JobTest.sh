@@ -216,13 +216,9 @@ case ${1:-} in
   exit
   ;;
 --fat-guest)
-  mount -t tmpfs -o size=1m bw-x11 /tmp/.X11-unix || exit 3
-  Xvfb :5 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  for _ in $(seq 300); do [ -S /tmp/.X11-unix/X5 ] && break; sleep 0.1; done
-  export DISPLAY=:5
-  ln -sfn "$BW_UML_MOUNT" "$WINEPREFIX/dosdevices/y:" &&
-    ln -sfn "$BW_UML_DEVICE" "$WINEPREFIX/dosdevices/y::" || exit 3
-  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  # shellcheck source=../Scenario.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/../Scenario.sh"
+  guest_desktop || exit 3
   # shellcheck source=../../rig/lib/populate.sh
   . "$rig/lib/populate.sh"
   populate_tree "$BW_UML_MOUNT" || exit 3
