@@ -225,7 +225,7 @@ case ${1:-} in
   old_data "$BW_UML_MOUNT"
   scenario "$2" "$3" "$4" "$5" "$BW_UML_MOUNT" "$BW_UML_DEVICE"
   status=$?
-  "$WINESERVER" -k 2>/dev/null
+  guest_desktop_end
   exit $status
   ;;
 esac
