@@ -207,7 +207,9 @@ TEST_F(ShellCommandsTest, TheTrayProgramIsStartedFromItsInstalledFolder) {
     EXPECT_EQ(windows().WaitedMilliseconds, 4000u);
     EXPECT_EQ(Words(), std::vector<uint32_t>{0x00430003});
   }
-  // A value stored with its terminating zero names the same folder.
+  // A value stored with its terminating zero names the same folder. The loop's wait hook
+  // refers to its own locals, so it is replaced before they are gone.
+  windows().OnWait = [this](uint32_t) { StartMainWindow(); };
   windows().Windows.clear();
   windows().Starts.clear();
   registry().Put(RegistryRoot::LocalMachine, kSettingsKey,
