@@ -17,6 +17,7 @@ bool CSecurityTab::OnInit() {
   const CSecurityTabModel& model = _sheet.General;
   ui::CCheckBox(Item(IDC_CLEAN_FILE_NAMES)).SetCheck(model.CleanFileNames);
   ui::CCheckBox(Item(IDC_START_WITH_WINDOWS)).SetCheck(model.StartWithWindows);
+  ui::CCheckBox(Item(IDC_VERIFY_AFTER_CLEANING)).SetCheck(model.VerifyAfterCleaning);
   ui::CButton(Item(IDC_SLACK_QUICK)).SetCheck(model.SlackRadio == 0);
   ui::CButton(Item(IDC_SLACK_STANDARD)).SetCheck(model.SlackRadio == 1);
   Item(IDC_OVERWRITES_TEXT).SetText(model.OverwriteText());
@@ -27,6 +28,7 @@ void CSecurityTab::Pull() {
   CSecurityTabModel& model = _sheet.General;
   model.CleanFileNames = ui::CCheckBox(Item(IDC_CLEAN_FILE_NAMES)).IsChecked();
   model.StartWithWindows = ui::CCheckBox(Item(IDC_START_WITH_WINDOWS)).IsChecked();
+  model.VerifyAfterCleaning = ui::CCheckBox(Item(IDC_VERIFY_AFTER_CLEANING)).IsChecked();
   if (ui::CButton(Item(IDC_SLACK_QUICK)).IsChecked())
     model.SlackRadio = 0;
   else if (ui::CButton(Item(IDC_SLACK_STANDARD)).IsChecked())

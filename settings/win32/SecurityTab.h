@@ -1,5 +1,5 @@
 // CSecurityTab: the General page (overwrite count and its Advanced dialog, names, slack mode,
-// start with Windows, the desktop zap icon), bound to CSecurityTabModel.
+// start with Windows, the desktop zap icon, verify after cleaning), bound to CSecurityTabModel.
 #pragma once
 
 #include "settings/BaseSheetModel.h"

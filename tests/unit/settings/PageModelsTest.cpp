@@ -136,5 +136,31 @@ TEST(ConfigurationSheetTest, OnlyShownPagesWrite) {
   EXPECT_EQ(settings.TempFolder, "c:\\temp") << "a disabled edit keeps its text";
 }
 
+TEST(ConfigurationSheetTest, VerifyBoxFollowsTheGeneralPage) {
+  CMemoryPlatform platform;
+  CSettings settings;
+  settings.VerifyAfterCleaning = 1;
+
+  // The General page never shown: its box writes nothing, whatever the model holds.
+  CBaseSheetModel unseen;
+  unseen.General.VerifyAfterCleaning = false;
+  unseen.Confirm(settings);
+  EXPECT_EQ(settings.VerifyAfterCleaning, 1);
+
+  CBaseSheetModel sheet;
+  sheet.ShowPage(CBaseSheetModel::kGeneralPage, platform, settings);
+  EXPECT_TRUE(sheet.General.VerifyAfterCleaning);
+  sheet.General.VerifyAfterCleaning = false;
+  sheet.Confirm(settings);
+  EXPECT_EQ(settings.VerifyAfterCleaning, 0);
+
+  settings.VerifyAfterCleaning = 2; // hand-edited: any value but 0 means on
+  CBaseSheetModel again;
+  again.ShowPage(CBaseSheetModel::kGeneralPage, platform, settings);
+  EXPECT_TRUE(again.General.VerifyAfterCleaning);
+  again.Confirm(settings);
+  EXPECT_EQ(settings.VerifyAfterCleaning, 1);
+}
+
 } // namespace
 } // namespace bw
