@@ -4,6 +4,7 @@
 #include "tests/unit/viewer/ScanFixture.h"
 #include "tests/unit/volume/FatImage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -79,6 +80,106 @@ TEST_F(CleanCheckTest, CleanDriveAndOneThatCannotBeRead) {
   EXPECT_FALSE(unread.Completed);
   EXPECT_FALSE(unread.IsClean());
   EXPECT_EQ(CleanCheckText('C', unread).rfind("Verify drive C: not checked to the end: ", 0), 0u);
+}
+
+// What a job dialog sees of the check: the drives begun, the bar's figures, and a Cancel that
+// comes after a given number of pumped messages (0: never).
+class CProgressRecorder final : public ICleanCheckProgress {
+public:
+  void CheckingDrive(char letter) override { Drives += letter; }
+  void SetProgress(int percent) override { Percents.push_back(percent); }
+  bool PumpMessage() override {
+    ++Pumps;
+    return StopAfter > 0 && Pumps >= StopAfter;
+  }
+
+  std::string Drives;
+  std::vector<int> Percents;
+  int Pumps = 0;
+  int StopAfter = 0;
+};
+
+TEST_F(CleanCheckTest, ChecksEachCleanedDriveWithItsProgress) {
+  test::PutText(image.Cluster(11), "deleted data");
+  platform.Mount(image.Bytes, 100 * 512);
+  platform.FilesFake.Errors['D'] = kErrorNotReady;
+  CProgressRecorder progress;
+  std::vector<CleanCheckDrive> drives = CheckCleanDrives(platform, "C:, D:", 0x00, progress);
+  ASSERT_EQ(drives.size(), 2u);
+  EXPECT_EQ(progress.Drives, "CD");
+  EXPECT_GT(progress.Pumps, 0);
+  ASSERT_FALSE(progress.Percents.empty());
+  EXPECT_EQ(progress.Percents.front(), 0);
+  // C:'s figures, then D:'s start at 0 and end there, its drive refused before any read.
+  EXPECT_EQ(progress.Percents.back(), 0);
+  std::vector<int> c(progress.Percents.begin(), progress.Percents.end() - 1);
+  EXPECT_TRUE(std::is_sorted(c.begin(), c.end())) << "the bar only moves forward";
+  EXPECT_EQ(c.back(), 100);
+  EXPECT_EQ(std::adjacent_find(c.begin(), c.end()), c.end()) << "a figure is given once";
+
+  EXPECT_EQ(drives[0].Letter, 'C');
+  ASSERT_TRUE(drives[0].Result.Completed);
+  EXPECT_EQ(drives[0].Result.ResidualClusters, 1u);
+  EXPECT_EQ(drives[1].Letter, 'D');
+  EXPECT_FALSE(drives[1].Result.Completed) << "a drive that cannot be read is no clean one";
+  EXPECT_FALSE(drives[1].Result.Stopped);
+
+  EXPECT_TRUE(CheckCleanDrives(platform, "None", 0x00, progress).empty());
+}
+
+TEST_F(CleanCheckTest, CancelStopsTheCheckAndTheDrivesLeft) {
+  platform.Mount(image.Bytes, 100 * 512);
+  CProgressRecorder progress;
+  progress.StopAfter = 50;
+  std::vector<CleanCheckDrive> drives = CheckCleanDrives(platform, "C:, C:", 0x00, progress);
+  ASSERT_EQ(drives.size(), 2u);
+  EXPECT_EQ(progress.Drives, "C") << "the second drive is not begun";
+  EXPECT_LT(progress.Pumps, 60) << "the scan ends at its next poll";
+  for (const CleanCheckDrive& drive : drives) {
+    EXPECT_TRUE(drive.Result.Stopped);
+    EXPECT_FALSE(drive.Result.Completed);
+  }
+  EXPECT_EQ(CleanCheckReportText(drives, true),
+            "Verified after cleaning (0 is the goal):\r\n"
+            "C: not checked to the end: the check was stopped.\r\n"
+            "C: not checked to the end: the check was stopped.");
+}
+
+TEST(CleanCheckReportTest, NamesTheReasonForEachFigureAbove0) {
+  auto fat = [](uint64_t clusters, uint64_t names, uint64_t skipped = 0) {
+    CleanCheckResult result;
+    result.Completed = true;
+    result.NamesCounted = true;
+    result.ResidualClusters = clusters;
+    result.ResidualNames = names;
+    result.FoldersSkipped = skipped;
+    return result;
+  };
+  CleanCheckResult ntfs;
+  ntfs.Completed = true;
+  ntfs.ResidualClusters = 1;
+  struct Case {
+    CleanCheckResult Result;
+    bool NamesCleaned;
+    const char* Line;
+  } cases[] = {
+      {fat(0, 0), true, "Y: 0 clusters of free space hold data, 0 deleted names readable."},
+      {fat(0, 1), false,
+       "Y: 0 clusters of free space hold data, 1 deleted name readable (name cleaning is off "
+       "on the General page)."},
+      {fat(3, 2, 1), true,
+       "Y: 3 clusters of free space hold data (freed by programs during or after the wipe), 2 "
+       "deleted names readable (files deleted after their folders were cleaned), 1 folder "
+       "could not be read."},
+      {ntfs, true,
+       "Y: 1 cluster of free space holds data (freed by programs during or after the wipe)."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Line);
+    EXPECT_EQ(CleanCheckReportText({{'Y', c.Result}}, c.NamesCleaned),
+              std::string("Verified after cleaning (0 is the goal):\r\n") + c.Line);
+  }
+  EXPECT_EQ(CleanCheckReportText({}, true), "") << "nothing checked, nothing to add";
 }
 
 TEST_F(CleanCheckTest, AFolderThatPointsBackIsReadOnce) {
