@@ -36,6 +36,7 @@
 #define IDC_COUNTDOWN 1091
 #define IDC_CLEANED 1163
 #define IDC_NOT_CLEANED 1164
+#define IDC_VERIFIED 1165 // the check's lines after a verified cleaning, hidden otherwise
 
 // The cleaning dialog's controls (its id and the shut-down icon's are in CleaningDialogRes.h).
 #define IDC_CLEANING_PROGRESS 1093

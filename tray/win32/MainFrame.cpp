@@ -7,8 +7,8 @@
 #include "settings/win32/BaseSheet.h"
 #include "tray/RemoteCommand.h"
 #include "tray/ScheduleTimer.h"
-#include "tray/ShutdownContinuation.h"
 #include "tray/Selections.h"
+#include "tray/ShutdownContinuation.h"
 #include "tray/win32/BaseRes.h"
 #include "tray/win32/CleaningDialog.h"
 #include "tray/win32/CloseAllProgramsDialog.h"
@@ -149,8 +149,16 @@ void CMainFrame::OnCreate() {
   TrayIcon(NIM_ADD);
   _settings.Load(_platform);
   ArmScheduleTimer(false);
+  // Another program's job running now owns the leftovers it is making: they are left to it.
   CFrameBox box(_window);
-  CleanUpLeftovers(_platform, _settings, box);
+  if (TakeJobLock(JobRequester::Unattended))
+    CleanUpLeftovers(_platform, _settings, box);
+  _jobLock.reset();
+}
+
+bool CMainFrame::TakeJobLock(JobRequester requester) {
+  CFrameBox box(_window);
+  return TakeTrayJobLock(_platform.System(), box, requester, _jobLock);
 }
 
 bool CMainFrame::TrayIcon(DWORD action) {
@@ -250,12 +258,25 @@ void CMainFrame::OpenShutdown() {
 }
 
 void CMainFrame::ConfirmCleaning() {
+  // Asked before the confirmation, so that nobody closes their programs for nothing.
+  if (!TakeJobLock(JobRequester::User)) {
+    _state.ConfirmationClosed(false);
+    return;
+  }
   CCloseAllProgramsDialog dialog(_state.TargetDriveText());
   if (_state.ConfirmationClosed(RunAsCurrent(dialog, IDD_CLOSE_PROGRAMS) == IDOK))
     ::PostMessageA(_window, kRunCleaningJob, 0, 0);
+  else
+    _jobLock.reset();
 }
 
 void CMainFrame::RunCleaningJob() {
+  // The confirmation or the countdown took the lock already; a shut-down cleaning takes it now.
+  bool scheduled = _state.Mode() == static_cast<int>(JobMode::Scheduled);
+  if (!_jobLock && !TakeJobLock(scheduled ? JobRequester::Unattended : JobRequester::User)) {
+    _state.JobEnded();
+    return;
+  }
   if (_scheduleTimer) {
     ::KillTimer(_window, kScheduleTimerId);
     _scheduleTimer = 0;
@@ -276,6 +297,7 @@ void CMainFrame::RunCleaningJob() {
       ContinueShutdown(_platform, _settings, system, box, "Blankwright Base");
     }
   }
+  _jobLock.reset();
   if (_wipeMarker.Flag)
     ::SetTimer(_window, kWarningWatchTimerId, kWarningWatchInterval, nullptr);
   _state.JobEnded();
@@ -285,18 +307,26 @@ void CMainFrame::RunCleaningJob() {
 void CMainFrame::RunZap() {
   std::vector<std::string> selections;
   CFrameBox box(_window);
-  if (ReadSelections(_platform.Registry(), box, selections)) {
+  // The selections are read (and so removed) even when the zap cannot run, so that none is
+  // left for a later zap.
+  if (ReadSelections(_platform.Registry(), box, selections) && TakeJobLock(JobRequester::User)) {
     CZapWarningDialog warning(_instance, selections, PassCount(_settings.OverwriteCount));
     if (CZapWarningModel::GoesAhead(RunAsCurrent(warning, kZapWarningDialog))) {
       CZapProgressDialog progress(_instance, _platform, _settings, std::move(selections));
       RunAsCurrent(progress, IDD_ZAP_PROGRESS);
     }
   }
+  _jobLock.reset();
   _state.ZapEnded();
 }
 
 bool CMainFrame::OnQueryEndSession() {
-  if (_state.LogoffCleaningWanted(_settings.CleanAtLogout != 0, _settings.SelectedDrivesText())) {
+  // A log-off notice can come while a job of this program runs; the lock it holds is this
+  // thread's own and does not keep the log-off cleaning out, as it never did.
+  std::unique_ptr<CJobLock> lock;
+  CFrameBox box(_window);
+  if (_state.LogoffCleaningWanted(_settings.CleanAtLogout != 0, _settings.SelectedDrivesText()) &&
+      TakeTrayJobLock(_platform.System(), box, JobRequester::Unattended, lock)) {
     CCloseAllProgramsDialog confirmation(_state.TargetDriveText());
     if (RunAsCurrent(confirmation, IDD_CLOSE_PROGRAMS) == IDOK) {
       _state.LogoffConfirmed();
@@ -362,9 +392,15 @@ void CMainFrame::OnScheduleTick() {
     return;
   if (!_state.ScheduledCleaningDue(_settings.SelectedDrivesText()))
     return;
+  if (!TakeJobLock(JobRequester::Unattended)) {
+    _state.CountdownClosed(false);
+    return;
+  }
   CScheduledCleaningDialog countdown(_state.TargetDriveText());
   if (_state.CountdownClosed(RunAsCurrent(countdown, IDD_SCHEDULED_CLEANING) == IDOK))
     ::PostMessageA(_window, kRunCleaningJob, 0, 0);
+  else
+    _jobLock.reset();
 }
 
 void CMainFrame::OnWarningWatchTick() {

@@ -8,10 +8,12 @@
 #include "platform/win32/Win32.h"
 #include "settings/Settings.h"
 #include "tray/FrameState.h"
+#include "tray/TrayJobLock.h"
 #include "ui/Dialog.h"
 #include "ui/ToolbarMenu.h"
 #include "ui/Window.h"
 
+#include <memory>
 #include <string>
 
 namespace bw {
@@ -52,6 +54,9 @@ private:
   void ShowAbout();
   void BringCurrentDialogToFront();
   int MessageBox(const char* text, const char* caption, UINT style);
+  /// The machine's job lock for a job of this program, into _jobLock; false (after telling a
+  /// user who asked) while another process's job holds it.
+  bool TakeJobLock(JobRequester requester);
 
   IPlatform& _platform;
   std::string _programFolder;
@@ -65,6 +70,9 @@ private:
   CWipeMarker _wipeMarker;      ///< set by a free-space wipe: watch for the system's notices
   bool _logOffCleaning = false; ///< a log-off cleaning runs: answer the "not responding" prompt
   ui::CToolbarMenu _menu;
+  /// Held from a cleaning's confirmation or countdown (or a zap's warning) to the job's end, so
+  /// that no other program's job runs meanwhile; empty between jobs.
+  std::unique_ptr<CJobLock> _jobLock;
 };
 
 } // namespace bw

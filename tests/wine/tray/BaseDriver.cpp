@@ -28,18 +28,23 @@
 //                                                      exit 0 when that path exists
 //   bw_base_driver release TITLE ID                    the left mouse button released over
 //                                                      control ID (a list box's current line)
+//   bw_base_driver hold-lock SECONDS                   takes the machine's job lock, as another
+//                                                      program's cleaning does, prints "held"
+//                                                      and keeps it SECONDS (or until killed)
 // Controls are found among all the window's descendants, the visible ones first, so that the
 // controls of a property sheet's page in view are taken before those of hidden pages.
 #include "platform/Platform.h"
+#include "platform/System.h"
 #include "platform/WindowCommands.h"
 #include "platform/win32/Win32.h"
 #include "tray/RemoteCommand.h"
 
 #include <commctrl.h>
-#include <objidl.h>
-#include <shlobj.h>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <objidl.h>
+#include <shlobj.h>
 #include <string>
 
 using namespace bw;
@@ -80,7 +85,7 @@ int Usage() {
              " | char TITLE CODE | post MESSAGE WPARAM LPARAM | query-end-session"
              " | set-text TITLE ID TEXT | leave TITLE ID | press TITLE ID | checked TITLE ID"
              " | enabled TITLE ID | page TITLE INDEX | spin TITLE ID up|down | release TITLE ID"
-             " | key TITLE VK | rows TITLE ID\n",
+             " | key TITLE VK | rows TITLE ID | hold-lock SECONDS\n",
              stderr);
   return 2;
 }
@@ -177,6 +182,17 @@ int main(int argc, char** argv) {
     if (out)
       ok = std::fclose(out) == 0 && ok;
     return ok ? 0 : 1;
+  }
+  if (command == "hold-lock") {
+    std::unique_ptr<CJobLock> lock;
+    if (platform->System().TryLockJob(lock) != JobLockResult::Taken) {
+      std::fputs("bw_base_driver: the job lock is not free\n", stderr);
+      return 1;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
+    return 0;
   }
   WindowId main = windows.FindMainWindow(MainWindowClasses(), kMainWindowTitle);
   if (command == "send" || command == "menu") {
