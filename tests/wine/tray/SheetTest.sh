@@ -7,6 +7,8 @@
 #   - the General page shows the count, Advanced picks LEVEL 2 and the page then says
 #     "3 overwrites"; Create says "Could not create shortcut." without the zap program and
 #     makes the link with it;
+#   - the General page's Verify after cleaning box, ticked, is stored by OK and shown ticked
+#     when the sheet opens again;
 #   - OK stores what the pages showed; a second start of the program opens the sheet of the
 #     running copy, and Cancel there stores nothing;
 #   - Clean Selected Drives with a drive marked closes the sheet and asks to close the programs
@@ -82,6 +84,10 @@ if [[ ${1:-} == --inside ]]; then
   check "the General page is shown" drive page "$sheet" 1
   sleep 1
   check "it shows the count" is text "$sheet" 1049 "12 overwrites"
+  check "Verify after cleaning is off at first" is checked "$sheet" 1300 0
+  check "Verify after cleaning is clicked" drive press "$sheet" 1300
+  sleep 0.5
+  check "then it is on" is checked "$sheet" 1300 1
   shot "$sheet" sheet-general
   check "Advanced is clicked" drive click "$sheet" 1178
   check "Advanced Overwrites opens" drive wait-window "Advanced Overwrites" 30
@@ -121,11 +127,17 @@ if [[ ${1:-} == --inside ]]; then
   check "Monday's minute is stored" [ "$(exported MonMin)" == '"MonMin"=hex:1e' ]
   check "Monday's PM is stored" [ "$(exported MonMarid)" == '"MonMarid"=hex:01' ]
   check "Wednesday is stored" [ "$(exported WedChk)" == '"WedChk"=hex:01' ]
+  check "Verify after cleaning is stored" [ "$(exported VAC)" == '"VAC"=hex:01' ]
 
   # A second start hands over: the running copy opens its sheet; Cancel stores nothing.
   timeout 60 "$WINE" "$base"
   check "a second start ends at once" [ $? -eq 0 ]
   check "the running copy opens its sheet" drive wait-window "$sheet" 30
+  check "the General page is shown again" drive page "$sheet" 1
+  sleep 1
+  check "it shows Verify after cleaning as stored" is checked "$sheet" 1300 1
+  check "back to the schedule page" drive page "$sheet" 0
+  sleep 0.5
   check "the schedule box is clicked off" drive press "$sheet" 1074
   sleep 0.5
   check "Cancel is clicked" drive click "$sheet" 2
