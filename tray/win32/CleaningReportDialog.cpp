@@ -72,10 +72,13 @@ void CCleaningReportDialog::ShowVerified() {
   int buttonWidth = button.right - button.left;
   ::SetWindowPos(ok, nullptr, (width - buttonWidth) / 2, button.top + grow, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Grown about its centre, where the dialog was placed.
   RECT frame = {};
   ::GetWindowRect(Handle(), &frame);
-  ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left + (width - client.right),
-                 frame.bottom - frame.top + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  int wider = width - client.right;
+  ::SetWindowPos(Handle(), nullptr, frame.left - wider / 2, frame.top - grow / 2,
+                 frame.right - frame.left + wider, frame.bottom - frame.top + grow,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CCleaningReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
