@@ -5,6 +5,11 @@
 
 namespace bw {
 
+JobRequester RequesterOf(JobMode mode) {
+  return mode == JobMode::Scheduled || mode == JobMode::Logoff ? JobRequester::Unattended
+                                                               : JobRequester::User;
+}
+
 bool TakeTrayJobLock(ISystem& system, IMessageBox& box, JobRequester requester,
                      std::unique_ptr<CJobLock>& lock) {
   lock.reset();

@@ -4,6 +4,7 @@
 // the work alone while another process holds it.
 #pragma once
 
+#include "engine/CleaningContext.h"
 #include "platform/JobLock.h"
 
 #include <memory>
@@ -16,6 +17,10 @@ class ISystem;
 /// Who asked for a job: a user waits for it and is told why nothing happens; the schedule, a
 /// log-off and the start-up clean-up have nobody to tell.
 enum class JobRequester { User, Unattended };
+
+/// Who asked for a cleaning job of mode: the schedule and a log-off ask unattended; an
+/// interactive cleaning and the one before a shut-down come from the user.
+JobRequester RequesterOf(JobMode mode);
 
 /// The box a user's job shows when another process holds the lock.
 inline constexpr const char* kJobBusyText =

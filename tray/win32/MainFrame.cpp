@@ -272,8 +272,7 @@ void CMainFrame::ConfirmCleaning() {
 
 void CMainFrame::RunCleaningJob() {
   // The confirmation or the countdown took the lock already; a shut-down cleaning takes it now.
-  bool scheduled = _state.Mode() == static_cast<int>(JobMode::Scheduled);
-  if (!_jobLock && !TakeJobLock(scheduled ? JobRequester::Unattended : JobRequester::User)) {
+  if (!_jobLock && !TakeJobLock(RequesterOf(static_cast<JobMode>(_state.Mode())))) {
     _state.JobEnded();
     return;
   }
@@ -326,7 +325,7 @@ bool CMainFrame::OnQueryEndSession() {
   std::unique_ptr<CJobLock> lock;
   CFrameBox box(_window);
   if (_state.LogoffCleaningWanted(_settings.CleanAtLogout != 0, _settings.SelectedDrivesText()) &&
-      TakeTrayJobLock(_platform.System(), box, JobRequester::Unattended, lock)) {
+      TakeTrayJobLock(_platform.System(), box, RequesterOf(JobMode::Logoff), lock)) {
     CCloseAllProgramsDialog confirmation(_state.TargetDriveText());
     if (RunAsCurrent(confirmation, IDD_CLOSE_PROGRAMS) == IDOK) {
       _state.LogoffConfirmed();

@@ -59,5 +59,12 @@ TEST(TrayJobLockTest, ALockThatCannotBeMadeLeavesTheJobUnguarded) {
   EXPECT_TRUE(platform.MessageBoxes.Boxes.empty());
 }
 
+TEST(TrayJobLockTest, OnlyTheUsersOwnCleaningsAreToldWhy) {
+  EXPECT_EQ(RequesterOf(JobMode::Interactive), JobRequester::User);
+  EXPECT_EQ(RequesterOf(JobMode::Shutdown), JobRequester::User);
+  EXPECT_EQ(RequesterOf(JobMode::Scheduled), JobRequester::Unattended);
+  EXPECT_EQ(RequesterOf(JobMode::Logoff), JobRequester::Unattended);
+}
+
 } // namespace
 } // namespace bw
