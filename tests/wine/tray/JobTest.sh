@@ -3,7 +3,7 @@
 # user do, in one prefix:
 #   - leftovers of an interrupted job in CURRENTDRIVE's folder are removed at start;
 #   - while another program holds the machine's job lock, code 2 only says that a cleaning is
-#     running; once that program is killed its lock no longer counts;
+#     running; once that program is killed its lock no longer counts (NTFS run);
 #   - code 2 for Y opens Close All Programs with "Y:" in dark red; Clean Drives runs the job in
 #     its progress dialog, verifies the drive (VerifyAfterCleaning) and the Cleaning Report shows
 #     Y: as cleaned with the check's figures; while it is open Base uses next to no processor
@@ -49,7 +49,9 @@ scenario() {
   # Y: alone: every other drive of the prefix (C:, and Z:, the host's root) stays out.
   "$WINE" reg add "$key" /v DRVS /t REG_SZ /d Y1-------- /f >/dev/null 2>&1 </dev/null
   setting QC 1 # STANDARD slack: every file, as the rig's oracles expect
-  setting VAC 1 # jobs are verified; only the first report has a cleaned drive to show
+  # Jobs are verified (only the first report has a cleaned drive to show). Not in the guest,
+  # where every raw read is a round trip through ptrace: the rig's verify test covers FAT.
+  [ -n "${BW_UML_GUEST:-}" ] || setting VAC 1
   # What an interrupted name cleaning left in Y:\, named by CURRENTDRIVE: one of its filler
   # files; and a user's file of the same extension, which is not Blankwright's to delete.
   echo leftover >"$root/7BlankwrightBla.~BW"
@@ -68,23 +70,26 @@ scenario() {
   live_before=$(cd "$root" && find . -type f ! -name '*BlankwrightBla.~BW' -exec sha256sum {} + | sort)
 
   # Another program's cleaning holds the job lock: code 2 is turned away before anything is
-  # asked or touched. That program is then killed, which leaves its lock to nobody.
-  "$WINE" "$driver" hold-lock 300 >"$out/lock.log" 2>&1 </dev/null &
-  holder=$!
-  for _ in $(seq 150); do grep -q held "$out/lock.log" 2>/dev/null && break; sleep 0.2; done
-  check "another program holds the job lock" grep -q held "$out/lock.log"
-  check "code 2 is taken while it does" drive send 2 Y
-  check "Base says a cleaning is running" drive wait-window "Cleaning In Progress" 30
-  check "it says so in the words of the message" text_is "Cleaning In Progress" 65535 \
-    "A cleaning is already running on this computer. Try again when it has ended."
-  shot "Cleaning In Progress" cleaning-in-progress
-  check "no confirmation is asked" drive wait-gone "Close All Programs" 1
-  check "OK closes the message" drive click "Cleaning In Progress" 1
-  check "the message goes" drive wait-gone "Cleaning In Progress" 30
-  check "no job ran" drive wait-gone Cleaning 1
-  "$WINE" taskkill /f /im bw_base_driver.exe >/dev/null 2>&1 </dev/null
-  timeout 30 tail --pid=$holder -f /dev/null
-  kill $holder 2>/dev/null
+  # asked or touched. That program is then killed, which leaves its lock to nobody. The lock is
+  # the same on every file system: the host's NTFS run covers it.
+  if [ -z "${BW_UML_GUEST:-}" ]; then
+    "$WINE" "$driver" hold-lock 300 >"$out/lock.log" 2>&1 </dev/null &
+    holder=$!
+    for _ in $(seq 150); do grep -q held "$out/lock.log" 2>/dev/null && break; sleep 0.2; done
+    check "another program holds the job lock" grep -q held "$out/lock.log"
+    check "code 2 is taken while it does" drive send 2 Y
+    check "Base says a cleaning is running" drive wait-window "Cleaning In Progress" 30
+    check "it says so in the words of the message" text_is "Cleaning In Progress" 65535 \
+      "A cleaning is already running on this computer. Try again when it has ended."
+    shot "Cleaning In Progress" cleaning-in-progress
+    check "no confirmation is asked" drive wait-gone "Close All Programs" 1
+    check "OK closes the message" drive click "Cleaning In Progress" 1
+    check "the message goes" drive wait-gone "Cleaning In Progress" 30
+    check "no job ran" drive wait-gone Cleaning 1
+    "$WINE" taskkill /f /im bw_base_driver.exe >/dev/null 2>&1 </dev/null
+    timeout 30 tail --pid=$holder -f /dev/null
+    kill $holder 2>/dev/null
+  fi
 
   # Code 2: the confirmation, the job, the complete report with the check's figures.
   check "code 2 is taken" drive send 2 Y
@@ -98,11 +103,15 @@ scenario() {
   check "the report names the cleaned drive" text_is "Cleaning Report" 1163 "Y:"
   check "it is the complete report, without a not-cleaned line" \
     bash -c '! "$0" "$1" text "Cleaning Report" 1164 >/dev/null 2>&1' "$WINE" "$driver"
-  check "the report shows the check" drive text "Cleaning Report" 1165
-  tr -d '\r' <"$out/driver.txt" | sed 's/^/  report: /' >&2
-  check "it gives Y:'s figures, 0 clusters left" \
-    grep -q '^Y: 0 clusters of free space hold data' "$out/driver.txt"
-  shot "Cleaning Report" cleaning-verified
+  if [ -z "${BW_UML_GUEST:-}" ]; then
+    check "the report shows the check" drive text "Cleaning Report" 1165
+    sed 's/^/  report: /' "$out/driver.txt" >&2
+    check "it gives Y:'s figures, 0 clusters left" \
+      grep -q '^Y: 0 clusters of free space hold data' "$out/driver.txt"
+    shot "Cleaning Report" cleaning-verified
+  else
+    shot "Cleaning Report" cleaning-done
+  fi
   before=$(cpu_ticks "$first")
   sleep 5
   after=$(cpu_ticks "$first")
@@ -318,8 +327,9 @@ fat)
   exit 2
   ;;
 esac
-shots="cleaning-in-progress close-all-programs cleaning cleaning-verified"
-[ "$kind" = ntfs ] && shots+=" abort cleaning-report shutdown scheduled-cleaning cleaning-shutdown"
+shots="close-all-programs cleaning cleaning-done"
+[ "$kind" = ntfs ] && shots="cleaning-in-progress close-all-programs cleaning cleaning-verified
+  abort cleaning-report shutdown scheduled-cleaning cleaning-shutdown"
 for shot in $shots; do
   [[ -s $out/$shot.png ]] || fail "no screenshot of $shot"
 done
