@@ -111,12 +111,21 @@ void CNtfsRemnants::CleanFolder(const std::string& folder) {
   if (prefixes.empty())
     prefixes.emplace_back(); // an empty folder's index may still hold deleted names
 
-  uint64_t indexBytes = kIndexBlockSize;
+  // The blocks the live entries fill, and the blocks of the index beyond them: those are free
+  // blocks, whose deleted names only a split that takes them writes over.
+  uint64_t liveBytes = 0;
+  for (const std::string& prefix : prefixes)
+    liveBytes += IndexEntrySize(prefix.size());
+  uint64_t liveBlocks = DivideUp(liveBytes, kIndexBlockSize);
+  uint64_t indexBytes = 0;
   uint64_t id = 0;
-  if (_layout && files.GetFileId(folder, id) && _layout->GetFolderIndexSize(id, indexBytes))
-    indexBytes = std::max<uint64_t>(indexBytes, kIndexBlockSize);
-  else
-    indexBytes = kIndexBlockSize;
+  if (!_layout || !files.GetFileId(folder, id) || !_layout->GetFolderIndexSize(id, indexBytes))
+    indexBytes = 0;
+  uint64_t allocatedBlocks = indexBytes / kIndexBlockSize;
+  // Bounded by the live blocks: the index keeps the blocks the fillers grew it by, and a bound
+  // by its whole size would make every cleaning grow it further.
+  uint64_t spareBlocks =
+      allocatedBlocks > liveBlocks ? std::min(allocatedBlocks - liveBlocks, liveBlocks + 1) : 0;
 
   _job.ShowPathDetail(folder);
   _job.SaveCurrentFolder(folder);
@@ -131,11 +140,12 @@ void CNtfsRemnants::CleanFolder(const std::string& folder) {
     uint32_t entry = IndexEntrySize(static_cast<size_t>(average / prefixes.size()));
     // A block overflows once it is offered one entry more than it holds. Each live name's own
     // block would need that many after it; but the live names share the blocks, so twice the
-    // fillers that all the blocks (and one more, for the first split) hold is enough, spread
-    // over the live names in turn.
+    // fillers that the live blocks (and one more, for the first split) hold is enough, spread
+    // over the live names in turn; and a block's worth for each spare block a split takes.
     uint64_t perBlock = DivideUp(kIndexBlockSize, entry) + 1;
-    uint64_t count = std::min<uint64_t>(prefixes.size() * perBlock,
-                                        2 * (indexBytes / kIndexBlockSize + 1) * perBlock);
+    uint64_t count =
+        std::min<uint64_t>(prefixes.size() * perBlock, 2 * (liveBlocks + 1) * perBlock) +
+        spareBlocks * perBlock;
     FillIndex(folder, prefixes, length,
               static_cast<uint32_t>(std::min<uint64_t>(count, _limits.MaxFolderFillers)));
     if (_job.Stopped())
