@@ -3,6 +3,7 @@
 #include "engine/DriveNameWalk.h"
 #include "engine/FolderEmptier.h"
 #include "engine/FreeSpaceWipe.h"
+#include "engine/NtfsRemnants.h"
 #include "engine/OverwritePasses.h"
 #include "engine/SlackCleaner.h"
 #include "settings/Settings.h"
@@ -259,6 +260,15 @@ std::optional<int> CCleaningJob::CleanSlack(char letter) {
 }
 
 void CCleaningJob::WipeFreeSpace(char letter) {
+  // What NTFS keeps outside its free space: small files inside free file records, and names in
+  // folder indexes. Done first, so that the index blocks its fillers free are wiped with the
+  // rest of the free space; the fillers hold the last pass's byte, as the free space will.
+  if (PassCount() > 0 && _rawAccess && _volume.GetFileSystemType() == FileSystemType::Ntfs) {
+    CNtfsMft mft(_volume);
+    CNtfsRemnants(_job, &mft, PassByte(PassCount())).Run(letter);
+    if (_job.Stopped())
+      return;
+  }
   CFreeSpaceWipe(_job, _wipeMarker, _osFamily, _clusterSize, PassCount()).Run(letter);
 }
 

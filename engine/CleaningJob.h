@@ -3,8 +3,9 @@
 // The job runs on the user-interface thread inside its progress view and pumps one message
 // between small units of work; Cancel and close only set the drive status, which every phase
 // tests right after pumping. Per drive: pre-check, volume reading, cluster size, QUICK date,
-// Recycle Bin (CFolderEmptier), slack space (CSlackCleaner), free space (CFreeSpaceWipe, which
-// measures the space per pass), names (CDriveNameWalk), bookkeeping. The temp and spool
+// Recycle Bin (CFolderEmptier), slack space (CSlackCleaner), free space (on NTFS first
+// CNtfsRemnants, then CFreeSpaceWipe, which measures the space per pass), names
+// (CDriveNameWalk), bookkeeping. The temp and spool
 // folders are emptied once, before the first drive. Each phase gets the shared
 // CCleaningContext and its inputs; what the job keeps are the facts of the drive.
 #pragma once

@@ -1,6 +1,7 @@
 #include "engine/LeftoverCleanup.h"
 
 #include "engine/CurrentFolder.h"
+#include "engine/NtfsFillerNames.h"
 #include "engine/SlackJournal.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -143,6 +144,11 @@ void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBo
   }
   if (reachable) {
     DeleteMatching(files, folder, "*.~BW", IsBlankwrightTemporaryName);
+    // NTFS remnant fillers, and their own folder in the root once nothing else is in it.
+    DeleteMatching(files, folder, "*", IsNtfsFillerName);
+    std::string ownFolder = folder.substr(0, 3) + kRecordFillerFolder + "\\";
+    if (folder.size() == ownFolder.size() && StartsWithNoCase(folder, ownFolder))
+      files.RemoveDirectory(folder.substr(0, folder.size() - 1));
     // A wipe cut short by a crash leaves files that fill the drive: they are in its root.
     if (folder.size() >= 3 && folder[1] == ':')
       DeleteMatching(files, folder.substr(0, 3), "BlankwrightTMP*.gf", IsWipeFileName);

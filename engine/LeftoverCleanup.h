@@ -14,7 +14,8 @@ class CSettings;
 /// left alone), removes the boot files and the swap cleaner's fill files on the swap drive, then
 /// the temporary files of an interrupted cleaning in the folder CURRENTDRIVE names (asking
 /// Retry/Cancel through asker, the front end's own box, while that drive cannot be reached)
-/// and empties CURRENTDRIVE.
+/// and empties CURRENTDRIVE. The NTFS remnant fillers there go too (NtfsFillerNames.h), with
+/// their folder in the root when it is left empty.
 void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker);
 
 /// True for the names Blankwright gives its own temporary ".~BW" files: the filler files of

@@ -133,6 +133,15 @@ public:
   /// GetShortPathNameA: the full path of an existing file or folder; where a file system keeps
   /// no short names each name comes back as stored.
   virtual bool GetShortPathName(const std::string& path, std::string& shortPath) = 0;
+
+  /// The number the file system knows an existing file or folder by, as
+  /// GetFileInformationByHandle's file index (on NTFS the file record number in its low 48
+  /// bits; elsewhere the inode number). False where the file system keeps no such number.
+  virtual bool GetFileId(const std::string& path, uint64_t& id) {
+    (void)path;
+    (void)id;
+    return false;
+  }
 };
 
 } // namespace bw

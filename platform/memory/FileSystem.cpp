@@ -3,6 +3,7 @@
 #include "platform/FileRules.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace bw::memory {
@@ -801,6 +802,19 @@ bool CMemoryFileSystem::GetShortPathName(const std::string& path, std::string& s
   if (!located.Entry)
     return Fail(kErrorFileNotFound);
   shortPath = located.Spelled;
+  _lastError = kErrorSuccess;
+  return true;
+}
+
+bool CMemoryFileSystem::GetFileId(const std::string& path, uint64_t& id) {
+  FullPath full;
+  Located located;
+  if (!Parse(path, full) || !Locate(full, located, false))
+    return false;
+  if (!located.Entry)
+    return Fail(kErrorFileNotFound);
+  // A node's address is its number while it lives, as an inode's is.
+  id = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(located.Entry.get()));
   _lastError = kErrorSuccess;
   return true;
 }

@@ -122,6 +122,7 @@ public:
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
+  bool GetFileId(const std::string& path, uint64_t& id) override;
 
   // ---- Setting up (no faults, no logs, no hooks; missing parent folders are made) ---------
 

@@ -657,4 +657,21 @@ bool CPosixFileSystem::GetShortPathName(const std::string& path, std::string& sh
   return true;
 }
 
+bool CPosixFileSystem::GetFileId(const std::string& path, uint64_t& id) {
+  FullPath full;
+  Target target;
+  if (!Parse(path, full) || !Locate(full, target))
+    return false;
+  if (!target.Exists)
+    return Fail(kErrorFileNotFound);
+  struct stat info {};
+  // ntfs-3g numbers each file by its file record, as Windows' file index does.
+  const char* name = target.Name.empty() ? "." : target.Name.c_str();
+  if (::fstatat(target.Folder.Get(), name, &info, AT_SYMLINK_NOFOLLOW | AT_EMPTY_PATH) != 0)
+    return FailErrno();
+  id = static_cast<uint64_t>(info.st_ino);
+  _lastError = kErrorSuccess;
+  return true;
+}
+
 } // namespace bw::posix

@@ -334,4 +334,18 @@ bool CWin32FileSystem::GetShortPathName(const std::string& path, std::string& sh
   return true;
 }
 
+bool CWin32FileSystem::GetFileId(const std::string& path, uint64_t& id) {
+  // No access is asked: the file index is read from any handle, also of a folder in use.
+  ScopedKernelHandle file(::CreateFileA(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !::GetFileInformationByHandle(file.Get(), &info)) {
+    _lastError = ::GetLastError();
+    return false;
+  }
+  id = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return true;
+}
+
 } // namespace bw::win32

@@ -60,8 +60,11 @@ check_clean() {
     fail "$name: Blankwright files remain"
   local folder entries expected inode
   for folder in TEMP "$recycle"; do
-    # Named streams (NTFS "name:stream") belong to their file.
-    entries=$(sed -n "s|^[^\t]*\t$folder/||p" "$out/fls-live" | grep -v : | sort)
+    # Named streams (NTFS "name:stream") belong to their file. On NTFS the folder's index
+    # keeps the names of the fillers made and deleted there, each pointing at a record that a
+    # later file took again, which fls lists as "(realloc)".
+    entries=$(sed -n "s|^[^\t]*\t$folder/||p" "$out/fls-live" | grep -v : |
+      grep -vE '~[0-9]{7}~+$' | sort)
     expected=$({ [ -n "$kept" ] && echo "$kept"; [ "$folder" = TEMP ] && bins_deep_entries; } |
       sort)
     check_eq "$name: what is left in $folder" "$expected" "$entries"
