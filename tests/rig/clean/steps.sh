@@ -77,13 +77,48 @@ kill_during_wipe() {
   free_kib "$root" >"$out/crash-free-kib"
 }
 
+# refuses_direct FOLDER: "yes" when FOLDER's file system takes no O_DIRECT writes (tmpfs before
+# Linux 6.6, as in the guest), "no" when it does.
+refuses_direct() {
+  if dd if=/dev/zero of="$1/direct.probe" bs=4096 count=1 oflag=direct status=none 2>/dev/null
+  then echo no; else echo yes; fi
+  rm -f "$1/direct.probe"
+}
+
+# watch_min_free FOLDER FILE: the least free space of FOLDER's volume seen, in KiB, kept in FILE
+# until the watch is killed.
+watch_min_free() {
+  local min free
+  min=$(free_kib "$1")
+  echo "$min" >"$2"
+  while sleep 0.02; do
+    free=$(free_kib "$1")
+    if ((free < min)); then
+      min=$free
+      echo "$min" >"$2"
+    fi
+  done
+}
+
 # next_run ROOT OUT: the next start of the program cleans another drive, X:, so that only its
-# leftover clean-up can remove Y:'s files.
+# leftover clean-up can remove Y:'s files. Where NEXT_ROOT names X:'s folder, the fill of X: is
+# watched too: a small tmpfs, which in the guest refuses unbuffered writes, so that the wipe's
+# cached way is held to filling the drive (next-min-free-kib, next-refuses-direct).
 next_run() {
-  local root=$1 out=$2
+  local root=$1 out=$2 watch=
+  if [ -n "${NEXT_ROOT:-}" ]; then
+    refuses_direct "$NEXT_ROOT" >"$out/next-refuses-direct"
+    watch_min_free "$NEXT_ROOT" "$out/next-min-free-kib" &
+    watch=$!
+  fi
   program clean X: --no-slack --no-names --yes >"$out/next.out" 2>&1
   echo $? >"$out/next.status"
+  if [ -n "$watch" ]; then
+    kill "$watch"
+    wait "$watch" 2>/dev/null
+  fi
   wipe_files "$root" >"$out/next-left"
+  [ -z "${NEXT_ROOT:-}" ] || wipe_files "$NEXT_ROOT" >>"$out/next-left"
   current_drive >"$out/next-current"
   free_kib "$root" >"$out/next-free-kib"
 }
@@ -145,6 +180,7 @@ run_steps() {
 # on_volume ROOT RAW OUT PASSES NEXT: everything, in order; NEXT is a small empty volume's
 # folder for the next run's drive.
 on_volume() {
+  NEXT_ROOT=$5
   map_drives "$1" "$2" "$5" && configure "$4" || return 3
   run_steps "$1" "$3" "$2"
 }
