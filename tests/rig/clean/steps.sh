@@ -85,38 +85,15 @@ refuses_direct() {
   rm -f "$1/direct.probe"
 }
 
-# watch_min_free FOLDER FILE: the least free space of FOLDER's volume seen, in KiB, kept in FILE
-# until the watch is killed.
-watch_min_free() {
-  local min free
-  min=$(free_kib "$1")
-  echo "$min" >"$2"
-  while sleep 0.02; do
-    free=$(free_kib "$1")
-    if ((free < min)); then
-      min=$free
-      echo "$min" >"$2"
-    fi
-  done
-}
-
 # next_run ROOT OUT: the next start of the program cleans another drive, X:, so that only its
-# leftover clean-up can remove Y:'s files. Where NEXT_ROOT names X:'s folder, the fill of X: is
-# watched too: a small tmpfs, which in the guest refuses unbuffered writes, so that the wipe's
-# cached way is held to filling the drive (next-min-free-kib, next-refuses-direct).
+# leftover clean-up can remove Y:'s files. Where NEXT_ROOT names X:'s folder (a small tmpfs,
+# which in the guest refuses unbuffered writes, so that its wipe takes the cached way), whether
+# it refuses them is recorded, and the wipe must leave nothing there either.
 next_run() {
-  local root=$1 out=$2 watch=
-  if [ -n "${NEXT_ROOT:-}" ]; then
-    refuses_direct "$NEXT_ROOT" >"$out/next-refuses-direct"
-    watch_min_free "$NEXT_ROOT" "$out/next-min-free-kib" &
-    watch=$!
-  fi
+  local root=$1 out=$2
+  [ -z "${NEXT_ROOT:-}" ] || refuses_direct "$NEXT_ROOT" >"$out/next-refuses-direct"
   program clean X: --no-slack --no-names --yes >"$out/next.out" 2>&1
   echo $? >"$out/next.status"
-  if [ -n "$watch" ]; then
-    kill "$watch"
-    wait "$watch" 2>/dev/null
-  fi
   wipe_files "$root" >"$out/next-left"
   [ -z "${NEXT_ROOT:-}" ] || wipe_files "$NEXT_ROOT" >>"$out/next-left"
   current_drive >"$out/next-current"
