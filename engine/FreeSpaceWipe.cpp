@@ -19,7 +19,10 @@ constexpr uint32_t kRemainderShortWrites = 3;  // consecutive short writes that 
 constexpr uint32_t kFinalShortWrites = 4;
 constexpr uint32_t kFinalShortWriteWait = 2000; // ms, once, to let the system settle
 
-constexpr uint32_t kWipeFileFlags = kFileFlagWriteThrough | kFileAttributeSystem;
+// Past the cache: every unit goes to the disk once, and the fill does not push everything else
+// out of memory. The platform writes what does not fit its alignment through the cache.
+constexpr uint32_t kWipeFileFlags =
+    kFileFlagWriteThrough | kFileFlagNoBuffering | kFileAttributeSystem;
 
 std::string Format(const char* format, char letter) {
   char text[96];

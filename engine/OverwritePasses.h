@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace bw {
 
@@ -25,7 +25,8 @@ constexpr uint32_t PassCount(int32_t overwriteCount) {
 /// "Pass %d of %d overwrite" for a count of 1, "Pass %d of %d overwrites" otherwise.
 std::string PassText(uint32_t pass, uint32_t count);
 
-/// Buffer A (0x00) and buffer B (0xFF) of one region's passes.
+/// Buffer A (0x00) and buffer B (0xFF) of one region's passes. Both start on a
+/// kUnbufferedAlignment boundary, so that whole units of them can go past the system's cache.
 class CPassBuffers {
 public:
   /// Allocates both buffers of size bytes, the first filled bytes of each set to its pattern;
@@ -33,17 +34,24 @@ public:
   bool Allocate(size_t size, size_t filled);
   bool Allocate(size_t size) { return Allocate(size, size); }
   void Free();
-  bool IsAllocated() const { return !_zeros.empty(); }
-  size_t Size() const { return _zeros.size(); }
+  bool IsAllocated() const { return _zeros != nullptr; }
+  size_t Size() const { return _size; }
 
   /// The buffer pass writes from.
   const uint8_t* ForPass(uint32_t pass) const {
-    return PassByte(pass) == 0x00 ? _zeros.data() : _ones.data();
+    return PassByte(pass) == 0x00 ? _zeros.get() : _ones.get();
   }
 
 private:
-  std::vector<uint8_t> _zeros; // buffer A
-  std::vector<uint8_t> _ones;  // buffer B
+  struct CAlignedDelete {
+    void operator()(uint8_t* bytes) const;
+  };
+  using CAlignedBytes = std::unique_ptr<uint8_t[], CAlignedDelete>;
+  static CAlignedBytes AllocateAligned(size_t size);
+
+  CAlignedBytes _zeros; // buffer A
+  CAlignedBytes _ones;  // buffer B
+  size_t _size = 0;
 };
 
 } // namespace bw

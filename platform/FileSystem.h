@@ -102,6 +102,8 @@ public:
   /// on success GetLastError is kErrorAlreadyExists when kCreateAlways or kOpenAlways found the
   /// file, else kErrorSuccess. A new or overwritten file gets the attributes given and the
   /// archive bit, where the file system keeps them.
+  /// kFileFlagNoBuffering writes past the system's cache where the file system allows it, and
+  /// through it otherwise, without an error either way (platform/Unbuffered.h).
   virtual std::unique_ptr<IFile> CreateFile(const std::string& path, uint32_t access,
                                             uint32_t shareMode, uint32_t disposition,
                                             uint32_t flagsAndAttributes) = 0;

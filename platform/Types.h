@@ -68,6 +68,8 @@ constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kOpenAlways = 4;
 constexpr uint32_t kTruncateExisting = 5;
 constexpr uint32_t kFileFlagWriteThrough = 0x80000000;
+/// Writes past the system's cache (platform/Unbuffered.h has what such a write must fit).
+constexpr uint32_t kFileFlagNoBuffering = 0x20000000;
 
 // GetVersionExA platform ids.
 constexpr uint32_t kPlatformWin32Windows = 1;

@@ -47,8 +47,10 @@ CZapJob::PassEnd CZapJob::OverwritePass(uint32_t pass, uint32_t passes, uint64_t
   SetPass(PassText(pass, passes));
   SetBar(0);
   _progress.Restart();
+  // Past the cache, so that each pass reaches the disk rather than replacing the last one in
+  // memory; what does not fit the platform's alignment (a short tail) is written cached.
   auto file = _platform.Files().CreateFile(_current.Access, kGenericWrite, 0, kOpenExisting,
-                                           kFileAttributeNormal);
+                                           kFileAttributeNormal | kFileFlagNoBuffering);
   if (!file) {
     ShowMessage(Fill("File %s could not be accessed.  It may be in use by another program.",
                      _current.Shown),

@@ -1,6 +1,7 @@
 #include "platform/memory/FileSystem.h"
 
 #include "platform/FileRules.h"
+#include "platform/Unbuffered.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -80,6 +81,9 @@ public:
       : _fs(fs), _node(std::move(node)), _path(std::move(path)), _access(access), _share(share),
         _flags(flags) {
     _node->Handles.push_back(this);
+    VolumeState* volume = _fs.VolumeOf(*_node);
+    _unbuffered = (flags & kFileFlagNoBuffering) && (access & kGenericWrite) && volume &&
+                  !volume->Settings.RefusesUnbuffered;
   }
   ~CFile() override {
     if (_node)
@@ -96,7 +100,10 @@ public:
     if (!CanWrite())
       return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    WriteRecord record{_path, _position, size, 0, FillOf(bytes, size), _flags};
+    // As on the real platforms, the first write that does not fit turns the file cached.
+    if (!FitsUnbuffered(bytes, size) || _position % kUnbufferedAlignment != 0)
+      _unbuffered = false;
+    WriteRecord record{_path, _position, size, 0, FillOf(bytes, size), _flags, _unbuffered};
     written = _fs.WriteAt(*_node, _position, bytes, size);
     _position += written;
     if (written > 0 && !_lastWriteSet)
@@ -227,6 +234,7 @@ private:
   uint32_t _flags;
   uint64_t _position = 0;
   bool _lastWriteSet = false;
+  bool _unbuffered = false;
 };
 
 // ---- searches -------------------------------------------------------------------------------

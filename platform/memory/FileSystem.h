@@ -36,6 +36,9 @@ struct MemoryVolume {
   /// A write that does not fit writes nothing, as NTFS answers on a full disk; otherwise it
   /// writes what fits, as a FAT or POSIX file system does.
   bool WholeWritesOnly = false;
+  /// Files opened with kFileFlagNoBuffering write through the cache all the same, as on a file
+  /// system that takes no unbuffered writes.
+  bool RefusesUnbuffered = false;
 };
 
 /// A CreateFile call, as asked; Error is what GetLastError said afterwards.
@@ -57,6 +60,9 @@ struct WriteRecord {
   uint32_t Written = 0;            ///< reached the file
   int Fill = -1;                   ///< the byte repeated over the data, or -1 where it varies
   uint32_t FlagsAndAttributes = 0; ///< of the CreateFile that opened the file
+  /// Went past the cache: the file was opened with kFileFlagNoBuffering, the volume takes such
+  /// writes, and this write and every one before it on the handle fit (platform/Unbuffered.h).
+  bool Unbuffered = false;
 };
 
 enum class RemoveCall { DeleteFile, RemoveDirectory, ShellDelete };

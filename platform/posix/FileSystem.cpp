@@ -1,6 +1,7 @@
 #include "platform/posix/FileSystem.h"
 
 #include "platform/FileRules.h"
+#include "platform/Unbuffered.h"
 #include "platform/posix/FileAttributes.h"
 
 #include <cerrno>
@@ -122,22 +123,60 @@ bool CPosixFile::CanWrite() {
   return true;
 }
 
+void CPosixFile::LeaveDirect() {
+  int flags = ::fcntl(_fd.Get(), F_GETFL);
+  if (flags >= 0)
+    ::fcntl(_fd.Get(), F_SETFL, flags & ~O_DIRECT);
+  _direct = false;
+  _syncEachWrite = _writeThrough;
+}
+
+bool CPosixFile::SyncPending() {
+  if (::fdatasync(_fd.Get()) != 0)
+    return false;
+  _unsynced = false;
+  return true;
+}
+
 bool CPosixFile::Write(const void* data, uint32_t size, uint32_t& written) {
   written = 0;
   if (!CanWrite())
     return false;
   const auto* bytes = static_cast<const uint8_t*>(data);
+  if (_direct && !FitsUnbuffered(bytes, size))
+    LeaveDirect();
   // A write that meets a full disk returns what it managed; the next one reports ENOSPC.
+  uint32_t error = kErrorSuccess;
   while (written < size) {
     ssize_t n = ::write(_fd.Get(), bytes + written, size - written);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n < 0)
-      return FailErrno();
-    if (n == 0)
-      return Fail(kErrorDiskFull);
+    // A file system may refuse O_DIRECT only when a write comes (an offset it cannot take, or
+    // no direct path at all): the write is made again through the cache.
+    if (n < 0 && errno == EINVAL && _direct) {
+      LeaveDirect();
+      continue;
+    }
+    if (n < 0) {
+      error = TranslateErrno(errno);
+      break;
+    }
+    if (n == 0) {
+      error = kErrorDiskFull;
+      break;
+    }
     written += static_cast<uint32_t>(n);
+    if (_direct) {
+      _unsynced = true;
+      if (written < size && !FitsUnbuffered(bytes + written, size - written))
+        LeaveDirect();
+    }
   }
+  // What reached the file is on the disk before the call returns, also on a full disk.
+  if (_syncEachWrite && written > 0 && !SyncPending() && error == kErrorSuccess)
+    error = TranslateErrno(errno);
+  if (error != kErrorSuccess)
+    return Fail(error);
   _lastError = kErrorSuccess;
   return true;
 }
@@ -190,7 +229,8 @@ bool CPosixFile::SetEndOfFile() {
 bool CPosixFile::Flush() {
   if (!CanWrite())
     return false;
-  if (::fsync(_fd.Get()) != 0)
+  // The data and what it takes to read it back (the size); times and the like need no wait.
+  if (!SyncPending())
     return FailErrno();
   _lastError = kErrorSuccess;
   return true;
@@ -239,6 +279,13 @@ bool CPosixFile::SetCompressionNone() {
 bool CPosixFile::Close() {
   if (!_fd.Valid())
     return Fail(kErrorInvalidHandle);
+  // Writes past the cache are not on the disk until a sync, and a file that is deleted next
+  // must not take them with it.
+  if (_unsynced && !SyncPending()) {
+    FailErrno();
+    _fd.Close();
+    return false;
+  }
   if (!_fd.Close())
     return FailErrno();
   _lastError = kErrorSuccess;
@@ -456,7 +503,9 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
   const bool write = (access & kGenericWrite) != 0;
   int flags = (write && (access & kGenericRead)) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   flags |= O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
-  if (flagsAndAttributes & kFileFlagWriteThrough)
+  const bool writeThrough = (flagsAndAttributes & kFileFlagWriteThrough) != 0;
+  const bool unbuffered = write && (flagsAndAttributes & kFileFlagNoBuffering);
+  if (writeThrough && !unbuffered)
     flags |= O_DSYNC;
   const AttributeStore store = AttributeStoreOf(target.Folder.Get());
   const bool existed = target.Exists;
@@ -499,8 +548,16 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
       WriteAttributes(target.Folder.Get(), target.Name, info, store,
                       CreatedAttributes(flagsAndAttributes));
   }
+  // O_DIRECT is asked for once the file is open, so that a file system that refuses it still
+  // opens the file, which then writes through the cache.
+  bool direct = false;
+  if (unbuffered) {
+    int status = ::fcntl(fd.Get(), F_GETFL);
+    direct = status >= 0 && ::fcntl(fd.Get(), F_SETFL, status | O_DIRECT) == 0;
+  }
   _lastError = CreateSucceeded(existed, disposition);
-  return std::make_unique<CPosixFile>(std::move(fd), access, _lastError);
+  return std::make_unique<CPosixFile>(std::move(fd), access, _lastError, direct, writeThrough,
+                                      unbuffered && !direct && writeThrough);
 }
 
 bool CPosixFileSystem::DeleteFile(const std::string& path) {

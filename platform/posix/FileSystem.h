@@ -18,10 +18,19 @@ namespace bw::posix {
 
 /// An open file. Share modes are not enforced here: Linux has no mandatory locks, so another
 /// program (or another handle of this one) may open, write or delete a file this one holds.
+///
+/// Unbuffered (kFileFlagNoBuffering) is O_DIRECT without O_DSYNC: a sync per write would cost
+/// the disk's speed, so one fdatasync at Flush (or at Close) puts the file's writes on the disk.
+/// When the file leaves O_DIRECT, a write-through file syncs after each cached write instead,
+/// as O_DSYNC would (Linux cannot add O_DSYNC to an open descriptor).
 class CPosixFile final : public IFile {
 public:
-  CPosixFile(CFd fd, uint32_t access, uint32_t& lastError)
-      : _fd(std::move(fd)), _access(access), _lastError(lastError) {}
+  /// direct: the descriptor has O_DIRECT set; writeThrough: cached writes must reach the disk
+  /// before they return; syncEachWrite: they do so by a sync (O_DSYNC is not set).
+  CPosixFile(CFd fd, uint32_t access, uint32_t& lastError, bool direct = false,
+             bool writeThrough = false, bool syncEachWrite = false)
+      : _fd(std::move(fd)), _access(access), _lastError(lastError), _direct(direct),
+        _syncEachWrite(syncEachWrite), _writeThrough(writeThrough) {}
 
   bool Write(const void* data, uint32_t size, uint32_t& written) override;
   bool Read(void* data, uint32_t size, uint32_t& read) override;
@@ -36,15 +45,25 @@ public:
 
   /// The descriptor, for tests that look at how the file was opened; -1 once closed.
   int Descriptor() const { return _fd.Get(); }
+  /// True while writes that fit go past the cache.
+  bool IsDirect() const { return _direct; }
 
 private:
   bool CanWrite();
   bool Fail(uint32_t error);
   bool FailErrno();
+  /// Turns the file into a cached one for the rest of its life.
+  void LeaveDirect();
+  /// Syncs the data of writes that have not reached the disk yet.
+  bool SyncPending();
 
   CFd _fd;
   uint32_t _access;
   uint32_t& _lastError;
+  bool _direct;        ///< O_DIRECT is set
+  bool _syncEachWrite; ///< cached and write-through without O_DSYNC: sync after each write
+  bool _writeThrough;
+  bool _unsynced = false; ///< direct writes since the last sync
 };
 
 class CPosixFileSystem final : public IFileSystem {

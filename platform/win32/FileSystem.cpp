@@ -1,5 +1,6 @@
 #include "platform/win32/FileSystem.h"
 
+#include "platform/Unbuffered.h"
 #include "platform/win32/ScopedHandle.h"
 
 #include <cstring>
@@ -8,6 +9,8 @@ namespace bw::win32 {
 namespace {
 
 static_assert(FSCTL_SET_COMPRESSION == 0x9C040);
+static_assert(FILE_FLAG_NO_BUFFERING == kFileFlagNoBuffering &&
+              FILE_FLAG_WRITE_THROUGH == kFileFlagWriteThrough);
 static_assert(FILE_BEGIN == static_cast<DWORD>(SeekOrigin::Begin) &&
               FILE_CURRENT == static_cast<DWORD>(SeekOrigin::Current) &&
               FILE_END == static_cast<DWORD>(SeekOrigin::End));
@@ -63,16 +66,48 @@ uint32_t TranslateShellResult(int result) {
   }
 }
 
+// True when the sectors of the drive path names divide the unbuffered alignment, so that what
+// fits it fits them. Only drive-letter paths are asked about; others are written cached.
+bool SectorsFitUnbuffered(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':')
+    return false;
+  const std::string root = path.substr(0, 2) + "\\";
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  return ::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                             &clusters) &&
+         bytesPerSector != 0 && kUnbufferedAlignment % bytesPerSector == 0;
+}
+
+// How a file opened with FILE_FLAG_NO_BUFFERING is opened again without it: the flag cannot be
+// taken off a handle, and the file was opened without sharing, so the handle is closed first.
+struct CReopen {
+  std::string Path;
+  DWORD Access = 0;
+  DWORD Share = 0;
+  DWORD Flags = 0; ///< without FILE_FLAG_NO_BUFFERING
+};
+
 class CWin32File final : public IFile {
 public:
   CWin32File(HANDLE handle, uint32_t& lastError) : _handle(handle), _lastError(lastError) {}
+  /// An unbuffered file, and how to open it cached when a write does not fit.
+  CWin32File(HANDLE handle, uint32_t& lastError, CReopen reopen)
+      : _handle(handle), _lastError(lastError), _reopen(std::move(reopen)), _unbuffered(true) {}
 
   bool Write(const void* data, uint32_t size, uint32_t& written) override {
     written = 0;
     if (!Live())
       return false;
+    if (_unbuffered && (!FitsUnbuffered(data, size) || !AtAlignedOffset()) && !LeaveUnbuffered())
+      return Fail();
     DWORD done = 0;
     bool ok = ::WriteFile(_handle.Get(), data, size, &done, nullptr) != FALSE;
+    // A volume may still refuse the write past its cache (a sector larger than it said).
+    if (!ok && done == 0 && _unbuffered && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+      if (!LeaveUnbuffered())
+        return Fail();
+      ok = ::WriteFile(_handle.Get(), data, size, &done, nullptr) != FALSE;
+    }
     written = done; // what reached the file, also when a full disk stopped the write
     return ok || Fail();
   }
@@ -145,6 +180,25 @@ public:
   bool Close() override { return Live() && (_handle.Close() || Fail()); }
 
 private:
+  bool AtAlignedOffset() {
+    LARGE_INTEGER zero{}, position{};
+    return ::SetFilePointerEx(_handle.Get(), zero, &position, FILE_CURRENT) &&
+           position.QuadPart % kUnbufferedAlignment == 0;
+  }
+
+  // Opens the file again without FILE_FLAG_NO_BUFFERING at the same position; false, with the
+  // thread's error set and the handle gone, when it cannot be had again.
+  bool LeaveUnbuffered() {
+    _unbuffered = false;
+    LARGE_INTEGER zero{}, position{};
+    if (!::SetFilePointerEx(_handle.Get(), zero, &position, FILE_CURRENT))
+      return false;
+    _handle.Close();
+    _handle = ScopedKernelHandle(::CreateFileA(_reopen.Path.c_str(), _reopen.Access, _reopen.Share,
+                                               nullptr, OPEN_EXISTING, _reopen.Flags, nullptr));
+    return _handle && ::SetFilePointerEx(_handle.Get(), position, nullptr, FILE_BEGIN);
+  }
+
   // After Close the handle is gone; every call then fails as Win32 fails on a closed handle
   // (and never reaches the value INVALID_HANDLE_VALUE, which also names the process itself).
   bool Live() {
@@ -161,6 +215,8 @@ private:
 
   ScopedKernelHandle _handle;
   uint32_t& _lastError;
+  CReopen _reopen;
+  bool _unbuffered = false; ///< opened with FILE_FLAG_NO_BUFFERING and not yet opened again
 };
 
 class CWin32FindSearch final : public IFindSearch {
@@ -222,12 +278,25 @@ bool CWin32FileSystem::GetCurrentDirectory(std::string& path) {
 std::unique_ptr<IFile> CWin32FileSystem::CreateFile(const std::string& path, uint32_t access,
                                                     uint32_t shareMode, uint32_t disposition,
                                                     uint32_t flagsAndAttributes) {
-  ScopedKernelHandle file(::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
-                                        flagsAndAttributes, nullptr));
+  DWORD flags = flagsAndAttributes;
+  if ((flags & FILE_FLAG_NO_BUFFERING) && !SectorsFitUnbuffered(path))
+    flags &= ~FILE_FLAG_NO_BUFFERING;
+  ScopedKernelHandle file(
+      ::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
+  // A file system that takes no unbuffered writes refuses the flag: the file is written cached.
+  if (!file && (flags & FILE_FLAG_NO_BUFFERING) && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    flags &= ~FILE_FLAG_NO_BUFFERING;
+    file = ScopedKernelHandle(
+        ::CreateFileA(path.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
+  }
   if (!file) {
     _lastError = ::GetLastError();
     return nullptr;
   }
+  if (flags & FILE_FLAG_NO_BUFFERING)
+    return std::make_unique<CWin32File>(
+        file.Release(), _lastError,
+        CReopen{path, access, shareMode, flags & ~static_cast<DWORD>(FILE_FLAG_NO_BUFFERING)});
   return std::make_unique<CWin32File>(file.Release(), _lastError);
 }
 

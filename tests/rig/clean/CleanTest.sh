@@ -3,7 +3,8 @@
 # `blankwright clean` on real volumes: FAT16 and FAT32 written by the Linux kernel's vfat
 # driver inside User-Mode Linux (one boot per image), NTFS by ntfs-3g on the host. On each:
 #   1. a wipe killed with kill -9 while it fills the drive leaves its BlankwrightTMP*.gf files
-#      and CURRENTDRIVE behind; the next run (a clean of another drive) removes them;
+#      and CURRENTDRIVE behind; the next run (a clean of another drive: a small tmpfs, which in
+#      the guest takes no unbuffered writes) removes them and leaves nothing on its own drive;
 #   2. every free cluster then gets old data, and a clean with the temp folder and the Recycle
 #      Bin switched on runs to its end. Held against tools nobody here wrote: every unallocated
 #      unit blkls returns holds only the last pass's byte (N = 1: 0x00, N = 2: 0xFF); every
@@ -82,6 +83,9 @@ for passes in "$@"; do
       continue
     fi
     fsck_clean "$image" || fail "$name: fsck.fat -n is not clean"
+    # The next run's drive X: is the guest's tmpfs, which takes no unbuffered writes: its wipe
+    # ran the cached way, and check_crash holds it to a clean end with nothing left behind.
+    check_eq "$name: X: refuses unbuffered writes" yes "$(cat "$out/next-refuses-direct")"
     ;;
   ntfs)
     mnt=$RIG_TMP/$name.mnt

@@ -16,15 +16,15 @@ namespace bw::test {
 class CDriveJobFixture : public ::testing::Test {
 protected:
   /// Replaces platform, view and job: drive C with freeBytes free, passes overwrites.
-  void MakeJob(uint64_t freeBytes, uint32_t passes) {
+  void MakeJob(uint64_t freeBytes, uint32_t passes, uint32_t clusterSize = 4096) {
     platform = std::make_unique<memory::CMemoryPlatform>();
-    platform->FilesFake.AddVolume('C', freeBytes, 4096);
+    platform->FilesFake.AddVolume('C', freeBytes, clusterSize);
     platform->DrivesFake.Drives['C'].Type = DriveType::Fixed;
     settings.OverwriteCount = static_cast<int32_t>(passes);
     view = CRecordingCleaningView();
     job = std::make_unique<CCleaningJob>(*platform, settings, view, marker, JobMode::Interactive,
                                          "C:");
-    job->SetClusterSize(4096);
+    job->SetClusterSize(clusterSize);
   }
 
   std::unique_ptr<memory::CMemoryPlatform> platform;

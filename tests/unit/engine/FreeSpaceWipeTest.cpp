@@ -1,5 +1,7 @@
+#include "platform/Unbuffered.h"
 #include "tests/unit/engine/DriveJobFixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -55,7 +57,8 @@ TEST_F(FreeSpaceWipeTest, FilesAndSizesFollowTheFreeSpace) {
   EXPECT_EQ(create.Access, kGenericWrite);
   EXPECT_EQ(create.ShareMode, 0u);
   EXPECT_EQ(create.Disposition, kCreateAlways);
-  EXPECT_EQ(create.FlagsAndAttributes, kFileFlagWriteThrough | kFileAttributeSystem);
+  EXPECT_EQ(create.FlagsAndAttributes,
+            kFileFlagWriteThrough | kFileFlagNoBuffering | kFileAttributeSystem);
   EXPECT_EQ(platform->FilesFake.CompressionSets.size(), 2u) << "NT family";
 
   // Several GiB: whole gigabytes in bulk files first.
@@ -171,6 +174,52 @@ TEST_F(FreeSpaceWipeTest, FinalFillTakesTheLastClusters) {
   platform->DrivesFake.Drives['C'].FreeBytes = 3 * kMiB; // measured low
   job->WipeFreeSpace('C');
   EXPECT_EQ(WrittenPerFile()["C:\\BlankwrightTMP2.gf"], 3u * 4096);
+}
+
+// Every unit goes past the cache where the platform's alignment allows it: the buffers are
+// aligned, so only a size or offset off the alignment (a remainder's tail, 512-byte clusters)
+// turns a file cached, and from there on the file stays cached. What is written, and in which
+// sizes, is the same either way.
+TEST_F(FreeSpaceWipeTest, UnitsGoPastTheCacheWhereTheyFit) {
+  struct Case {
+    const char* Name;
+    uint32_t ClusterSize;
+    uint64_t Budget;
+    bool Refused;
+    uint64_t CachedBytes; ///< written after a file turned cached
+  };
+  const Case cases[] = {
+      {"4 KiB clusters", 4096, kGiB + 3 * kMiB + 3 * 4096, false, 0},
+      {"512-byte clusters", 512, 3 * kMiB + 5 * 512, false, 5 * 512},
+      {"refused by the volume", 4096, 3 * kMiB + 3 * 4096, true, 3 * kMiB + 3 * 4096},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    MakeJob(c.Budget, 1, c.ClusterSize);
+    platform->FilesFake.Volume('C')->RefusesUnbuffered = c.Refused;
+    // Measured in whole write units, so that the final fill takes the rest cluster by cluster.
+    platform->DrivesFake.Drives['C'].FreeBytes = c.Budget - c.Budget % 262144;
+    job->WipeFreeSpace('C');
+    uint64_t total = 0, cached = 0;
+    std::map<std::string, bool> turnedCached;
+    for (const WriteRecord& w : platform->FilesFake.Writes) {
+      SCOPED_TRACE(w.Path + " at " + std::to_string(w.Offset));
+      ASSERT_TRUE(w.FlagsAndAttributes & kFileFlagNoBuffering);
+      const bool fits = w.Size % kUnbufferedAlignment == 0 && w.Offset % kUnbufferedAlignment == 0;
+      turnedCached[w.Path] = turnedCached[w.Path] || !fits || c.Refused;
+      EXPECT_EQ(w.Unbuffered, !turnedCached[w.Path]);
+      total += w.Written;
+      cached += w.Unbuffered ? 0 : w.Written;
+    }
+    EXPECT_EQ(total, c.Budget) << "every free byte written";
+    EXPECT_EQ(cached, c.CachedBytes);
+    EXPECT_FALSE(AnyWipeFileLeft());
+    // Each file is flushed before it is closed and deleted, so its writes are on the disk.
+    for (const auto& [path, unused] : turnedCached)
+      EXPECT_NE(
+          std::find(platform->FilesFake.Flushes.begin(), platform->FilesFake.Flushes.end(), path),
+          platform->FilesFake.Flushes.end());
+  }
 }
 
 TEST_F(FreeSpaceWipeTest, NoticesAreDismissedEveryTwentyWrites) {

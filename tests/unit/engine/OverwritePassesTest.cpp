@@ -1,5 +1,7 @@
 #include "engine/OverwritePasses.h"
 
+#include "platform/Unbuffered.h"
+
 #include <gtest/gtest.h>
 
 namespace bw {
@@ -28,6 +30,21 @@ TEST(OverwritePassesTest, BuffersCarryTheirPatternInTheFilledPart) {
   buffers.Free();
   EXPECT_FALSE(buffers.IsAllocated());
   EXPECT_FALSE(buffers.Allocate(0));
+}
+
+// The sizes the wipe, the slack phase and the zap ask for: both buffers start on the boundary
+// that lets whole units of them go past the system's cache.
+TEST(OverwritePassesTest, BuffersAreAlignedForUnbufferedWrites) {
+  for (size_t size : {size_t{262144}, size_t{32768}, size_t{512 + 512}, size_t{65536 + 512}}) {
+    SCOPED_TRACE(size);
+    CPassBuffers buffers;
+    ASSERT_TRUE(buffers.Allocate(size));
+    EXPECT_EQ(buffers.Size(), size);
+    for (uint32_t pass : {1u, 2u}) {
+      EXPECT_TRUE(FitsUnbuffered(buffers.ForPass(pass), kUnbufferedAlignment));
+      EXPECT_EQ(buffers.ForPass(pass)[size - 1], PassByte(pass));
+    }
+  }
 }
 
 } // namespace

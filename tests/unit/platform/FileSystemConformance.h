@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "tests/unit/platform/UnbufferedWrites.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -202,8 +203,13 @@ TYPED_TEST_P(FileSystemConformanceTest, RemovingGivesWin32Errors) {
   EXPECT_TRUE(files.RemoveDirectory("T:\\Full"));
 }
 
+TYPED_TEST_P(FileSystemConformanceTest, UnbufferedFilesTakeEveryWrite) {
+  ExpectUnbufferedFileTakesEveryWrite(this->Files(), "T:\\fill.gf");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemConformanceTest, CreateDispositions,
                             WhatCannotBeOpenedAsAFile, ReadOnlyFilesAreReadNeverWrittenOrDeleted,
-                            HiddenAndSystemFilesAreOverwrittenOnlyByName, RemovingGivesWin32Errors);
+                            HiddenAndSystemFilesAreOverwrittenOnlyByName, RemovingGivesWin32Errors,
+                            UnbufferedFilesTakeEveryWrite);
 
 } // namespace bw::test

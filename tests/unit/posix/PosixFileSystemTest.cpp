@@ -261,6 +261,56 @@ TEST_F(PosixFileSystemTest, WriteThroughOpensForSynchronousData) {
   }
 }
 
+// Unbuffered files: O_DIRECT without O_DSYNC while writes fit; the first write that does not
+// fit (or one the file system refuses) turns the file cached, and a write-through file then
+// syncs each write. Every byte reaches the file on both paths. Where the scratch folder's file
+// system takes no O_DIRECT at all, the file starts cached and the rest holds the same.
+TEST_F(PosixFileSystemTest, UnbufferedFilesFallBackToTheCacheWhenAWriteDoesNotFit) {
+  struct Case {
+    const char* Name;
+    uint32_t Flags;
+    bool Direct; ///< asks for O_DIRECT
+  } cases[] = {
+      {"unbuffered write-through", kFileFlagNoBuffering | kFileFlagWriteThrough, true},
+      {"unbuffered", kFileFlagNoBuffering, true},
+      {"write-through only", kFileFlagWriteThrough, false},
+  };
+  alignas(4096) static uint8_t unit[8192];
+  std::fill(std::begin(unit), std::end(unit), uint8_t{0xFF});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto file = _files->CreateFile("T:\\fill.gf", kGenericWrite, 0, kCreateAlways,
+                                   c.Flags | kFileAttributeSystem);
+    ASSERT_TRUE(file);
+    auto& posixFile = static_cast<CPosixFile&>(*file);
+    int flags = ::fcntl(posixFile.Descriptor(), F_GETFL);
+    EXPECT_EQ((flags & O_DIRECT) != 0, posixFile.IsDirect());
+    EXPECT_EQ((flags & O_DSYNC) == O_DSYNC, !c.Direct) << "direct files sync once, at Flush";
+    if (!c.Direct) {
+      EXPECT_FALSE(posixFile.IsDirect());
+    }
+    const bool startedDirect = posixFile.IsDirect();
+    uint32_t written = 0;
+    EXPECT_TRUE(file->Write(unit, sizeof(unit), written));
+    EXPECT_EQ(posixFile.IsDirect(), startedDirect) << "a whole aligned unit";
+    EXPECT_TRUE(file->Write(unit + 1, 100, written)) << "an odd tail from an odd address";
+    EXPECT_EQ(written, 100u);
+    EXPECT_FALSE(posixFile.IsDirect());
+    EXPECT_EQ(::fcntl(posixFile.Descriptor(), F_GETFL) & O_DIRECT, 0);
+    EXPECT_TRUE(file->Write(unit, sizeof(unit), written)) << "cached from here on";
+    EXPECT_FALSE(posixFile.IsDirect());
+    EXPECT_TRUE(file->Flush());
+    EXPECT_TRUE(file->Close());
+    // Compared whole rather than printed: a difference would print 16 KiB.
+    EXPECT_TRUE(Read("fill.gf") == std::string(2 * sizeof(unit) + 100, '\xFF'));
+  }
+  // Reading needs no cache bypass, and a file opened only for reading gets none.
+  auto reader = _files->CreateFile("T:\\fill.gf", kGenericRead, kFileShareRead, kOpenExisting,
+                                   kFileFlagNoBuffering);
+  ASSERT_TRUE(reader);
+  EXPECT_FALSE(static_cast<CPosixFile&>(*reader).IsDirect());
+}
+
 // A file-size limit stands in for a full disk: the write that reaches it is cut short and the
 // next one fails, as on a disk that fills up.
 TEST_F(PosixFileSystemTest, WritesReportWhatReachedAFullDisk) {

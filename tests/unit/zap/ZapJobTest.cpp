@@ -155,6 +155,38 @@ TEST_F(ZapJobTest, FlushesEverySeventyWritesOfAFileAndAtEachPassEnd) {
   EXPECT_EQ(view.Progress.back(), 100);
 }
 
+// Whole 32 KiB chunks of the aligned buffers go past the cache; a padded size that is not a
+// multiple of the platform's alignment (512-byte clusters) writes its tail cached, in every pass.
+TEST_F(ZapJobTest, ChunksGoPastTheCacheAndOnlyAnOddTailIsCached) {
+  struct Case {
+    const char* Name;
+    uint32_t ClusterSize;
+    uint64_t Size;
+    std::vector<bool> Unbuffered; ///< per write of one pass
+  } cases[] = {
+      {"4 KiB clusters", 4096, 40000, {true, true}},
+      {"512-byte clusters", 512, 40000, {true, false}},
+      {"one small cluster", 512, 1000, {false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    platform.AddDrive('D', DriveType::Fixed, 64 * kMiB, c.ClusterSize);
+    platform.FilesFake.Writes.clear();
+    settings.OverwriteCount = 2;
+    ASSERT_TRUE(platform.FilesFake.AddFile("D:\\f.bin", c.Size, 0x41));
+    Run({"D:\\f.bin"});
+    std::vector<bool> unbuffered;
+    for (const memory::WriteRecord& w : platform.FilesFake.Writes) {
+      EXPECT_TRUE(w.FlagsAndAttributes & kFileFlagNoBuffering);
+      unbuffered.push_back(w.Unbuffered);
+    }
+    std::vector<bool> expected = c.Unbuffered;
+    expected.insert(expected.end(), c.Unbuffered.begin(), c.Unbuffered.end());
+    EXPECT_EQ(unbuffered, expected) << "each pass opens the file afresh";
+    EXPECT_FALSE(Exists("D:\\f.bin"));
+  }
+}
+
 TEST_F(ZapJobTest, FileOfFourGibibytesIsSizedFromBothHalves) {
   settings.OverwriteCount = 1;
   platform.AddDrive('C', DriveType::Fixed, 8 * 1024 * kMiB, 4096);

@@ -5,6 +5,7 @@
 // marker in BW_TEST_RAW_MARKERS; without them those tests are skipped.
 #include "platform/Platform.h"
 #include "platform/win32/Win32.h"
+#include "tests/unit/platform/UnbufferedWrites.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -133,6 +134,12 @@ TEST_F(Win32PlatformTest, WritesReadsAndSeeksBeyondFourGiB) {
   ASSERT_TRUE(file->SetEndOfFile());
   file.reset();
   EXPECT_EQ(ReadWhole(path), "he");
+}
+
+// FILE_FLAG_NO_BUFFERING refuses a write off the sector alignment; the file is opened again
+// without it for such a write, and every byte lands where it was written.
+TEST_F(Win32PlatformTest, UnbufferedFilesTakeEveryWrite) {
+  test::ExpectUnbufferedFileTakesEveryWrite(Files(), Scratch("fill.gf"));
 }
 
 TEST_F(Win32PlatformTest, KeepsFileTimesThatAreSet) {
