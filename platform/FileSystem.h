@@ -133,6 +133,14 @@ public:
   /// GetShortPathNameA: the full path of an existing file or folder; where a file system keeps
   /// no short names each name comes back as stored.
   virtual bool GetShortPathName(const std::string& path, std::string& shortPath) = 0;
+
+  /// Makes every change to the files of drive letter's volume durable before it returns, in
+  /// one call (Linux: syncfs; Windows: FlushFileBuffers on the volume, which needs
+  /// administrator rights). False where that is not possible: callers then flush file by file.
+  virtual bool FlushVolume(char letter) {
+    (void)letter;
+    return false;
+  }
 };
 
 } // namespace bw

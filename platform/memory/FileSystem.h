@@ -122,6 +122,17 @@ public:
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
+  /// Succeeds (and is counted in VolumeFlushes) unless VolumeFlushFails is set.
+  bool FlushVolume(char letter) override {
+    (void)letter;
+    ++VolumeFlushes;
+    if (OnVolumeFlush)
+      OnVolumeFlush();
+    return !VolumeFlushFails;
+  }
+  int VolumeFlushes = 0;
+  bool VolumeFlushFails = false;
+  std::function<void()> OnVolumeFlush;
 
   // ---- Setting up (no faults, no logs, no hooks; missing parent folders are made) ---------
 

@@ -64,6 +64,7 @@ public:
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
+  bool FlushVolume(char letter) override;
 
 private:
   /// What a path names on the host.

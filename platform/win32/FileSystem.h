@@ -20,6 +20,7 @@ public:
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
+  bool FlushVolume(char letter) override;
 
 private:
   /// True when folder lists nothing but "." and ".."; otherwise false with the reason set.
