@@ -1,12 +1,15 @@
 // bw_slack_bench: the slack phase's throughput against a walk that only lists the same tree.
 //
-//   bw_slack_bench X: [--files N] [--folders N] [--passes N]
+//   bw_slack_bench X: [--files N] [--folders N] [--passes N] [--host-folder DIR]
 //
 // Makes N small files (default 10000, sizes 1 to 3000 bytes, so that each has slack) in
 // folders below X:\slackbench on a mapped drive, then times, in the same run: a plain walk
 // that lists the tree the way the slack phase walks it (find, enter, leave), and the slack
 // phase itself (its counting walk and its cleaning walk, with OverwriteCount passes). Prints
-// both as files per second. Removes the tree at the end.
+// both as files per second. With --host-folder (the folder X:\ is mounted at) it also times a
+// bare C loop over the same files that makes the system calls of one slack pass per file
+// (open, append, sync, cut back, restore times) and nothing else: the yardstick for the
+// phase. Removes the tree at the end.
 #include "engine/CleaningJob.h"
 #include "engine/CleaningView.h"
 #include "platform/Platform.h"
@@ -16,8 +19,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -100,6 +108,48 @@ void RemoveTree(IFileSystem& files, const std::string& root, int fileCount, int 
   files.RemoveDirectory(root);
 }
 
+// The bare loop: per file with slack, per pass, the calls a slack pass makes.
+uint64_t BareSlackLoop(const std::string& folder, uint32_t cluster, int passes,
+                       const std::vector<uint8_t>& data) {
+  uint64_t files = 0;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir)
+    return 0;
+  while (dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.')
+      continue;
+    std::string path = folder + "/" + entry->d_name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+      continue;
+    if (S_ISDIR(st.st_mode)) {
+      files += BareSlackLoop(path, cluster, passes, data);
+      continue;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size % cluster == 0)
+      continue;
+    ++files;
+    for (int pass = 0; pass < passes; ++pass) {
+      int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+      if (fd < 0)
+        break;
+      struct stat now;
+      if (::fstat(fd, &now) == 0) {
+        size_t slack = cluster - static_cast<size_t>(now.st_size % cluster);
+        if (::pwrite(fd, data.data(), slack, now.st_size) > 0)
+          ::fsync(fd);
+        if (::ftruncate(fd, now.st_size) == 0) {
+          struct timespec times[2] = {now.st_atim, now.st_mtim};
+          ::futimens(fd, times);
+        }
+      }
+      ::close(fd);
+    }
+  }
+  ::closedir(dir);
+  return files;
+}
+
 double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
@@ -108,13 +158,20 @@ double Seconds(Clock::duration d) {
 
 int main(int argc, char** argv) {
   if (argc < 2 || std::string(argv[1]).size() != 2 || argv[1][1] != ':') {
-    std::fprintf(stderr, "usage: bw_slack_bench X: [--files N] [--folders N] [--passes N]\n");
+    std::fprintf(
+        stderr,
+        "usage: bw_slack_bench X: [--files N] [--folders N] [--passes N] [--host-folder DIR]\n");
     return 2;
   }
   char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(argv[1][0])));
   int fileCount = 10000, folderCount = 100, passes = 1;
+  std::string hostFolder;
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string option = argv[i];
+    if (option == "--host-folder") {
+      hostFolder = argv[i + 1];
+      continue;
+    }
     int value = std::atoi(argv[i + 1]);
     if (option == "--files" && value > 0)
       fileCount = value;
@@ -160,6 +217,16 @@ int main(int argc, char** argv) {
   Clock::duration slack = Clock::now() - start;
   bool ok = job.GetDriveStatus() == DriveStatus::Ok;
 
+  // The bare loop last, over the files the phase left as they were.
+  uint64_t bareFiles = 0;
+  Clock::duration bare{};
+  if (!hostFolder.empty()) {
+    std::vector<uint8_t> data(cluster, 0);
+    auto bareStart = Clock::now();
+    bareFiles = BareSlackLoop(hostFolder + "/slackbench", cluster, passes, data);
+    bare = Clock::now() - bareStart;
+  }
+
   RemoveTree(files, root, fileCount, folderCount);
   std::printf("files: %llu in %d folders, cluster %u bytes, %d pass(es)\n",
               static_cast<unsigned long long>(listed), folderCount, cluster, passes);
@@ -168,5 +235,9 @@ int main(int argc, char** argv) {
   std::printf("slack phase: %8.3f s  %10.0f files/s  (%.1f times the walk's time)\n",
               Seconds(slack), static_cast<double>(listed) / Seconds(slack),
               Seconds(slack) / Seconds(walk));
+  if (bareFiles != 0)
+    std::printf("bare C loop: %8.3f s  %10.0f files/s  (slack phase / bare loop speed %.2f)\n",
+                Seconds(bare), static_cast<double>(bareFiles) / Seconds(bare),
+                Seconds(bare) / Seconds(slack));
   return ok ? 0 : 1;
 }

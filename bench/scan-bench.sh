@@ -72,7 +72,24 @@ bench() { # NAME IMAGE
     printf "%-6s blankwright scan %7.2f s  %7.1f MiB/s\n", n, s, u / 1048576 / s
     printf "%-6s blkls            %7.2f s  %7.1f MiB/s\n", n, b, u / 1048576 / b
     printf "%-6s ratio (scan time / blkls time) %.2f\n", n, s / b
-  }' 
+  }'
+  # Cold: the image's pages dropped before each run (all caches where that is permitted,
+  # else the image's own pages, which is all these reads go through), against one sequential
+  # read of the whole image with dd.
+  local cold_scan cold_blkls cold_dd
+  cold_scan=$(drop "$image" && seconds "$blankwright" scan Y:)
+  cold_blkls=$(drop "$image" && seconds blkls "$image")
+  cold_dd=$(drop "$image" && seconds dd if="$image" of=/dev/null bs=4M status=none)
+  awk -v n="$name" -v s="$cold_scan" -v b="$cold_blkls" -v d="$cold_dd" 'BEGIN {
+    printf "%-6s cold: scan %.2f s, blkls %.2f s, dd of the image %.2f s; scan/dd time %.2f\n",
+      n, s, b, d, s / d
+  }'
+}
+
+drop() { # IMAGE: its cached pages gone
+  sync
+  { echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null ||
+    dd if="$1" iflag=nocache count=0 status=none
 }
 
 echo "== FAT32, 1 GiB, 4 KiB clusters"

@@ -2,7 +2,9 @@
 # The slack phase's throughput on 10,000 small files against a plain walk of the same tree, in
 # the same run (bench/SlackBench.cpp): first on a scratch folder of the host's own file system,
 # then on a FAT32 volume mounted by the kernel's vfat driver inside User-Mode Linux, the kind of
-# volume the phase is for. Prints the figures; nothing is checked.
+# volume the phase is for; and a bare C loop over the same files that makes only the system calls
+# of a slack pass (open, append, sync, cut back, restore times). Prints the figures; nothing is
+# checked.
 #
 # usage: bench/slack-bench.sh [--files N] [--passes N] [--host-only]
 set -euo pipefail
@@ -29,7 +31,7 @@ mkdir -p "$BLANKWRIGHT_HOME" "$scratch/host"
 
 echo "== host: $(df -T "$scratch" | awk 'NR == 2 { print $2 }') folder mapped as B:"
 "$cli" drive add B: --mount "$scratch/host" --source "$scratch/no-raw-source" >/dev/null
-"$bench" B: --files "$files" --passes "$passes"
+"$bench" B: --files "$files" --passes "$passes" --host-folder "$scratch/host"
 
 if ((host_only)) || ! command -v linux.uml >/dev/null; then
   exit 0
@@ -41,4 +43,4 @@ mkfs.fat -F 32 -s 8 -n BENCH "$image" >/dev/null
 # shellcheck disable=SC2016 # expanded by the inner shell
 "$source_dir/scripts/uml-run" -q -t 900 -m 512M "$image" -- bash -c \
   '"$0" drive add B: --mount "$BW_UML_MOUNT" --source "$BW_UML_DEVICE" >/dev/null &&
-   "$1" B: --files "$2" --passes "$3"' "$cli" "$bench" "$files" "$passes"
+   "$1" B: --files "$2" --passes "$3" --host-folder "$BW_UML_MOUNT"' "$cli" "$bench" "$files" "$passes"

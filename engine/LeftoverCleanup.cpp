@@ -95,9 +95,8 @@ void ReportSlackReplay(SlackReplay replay, const std::string& path, IMessageBox&
 
 void CleanUpLeftovers(IPlatform& platform, const CSettings& settings, IMessageBox& asker) {
   IFileSystem& files = platform.Files();
-  std::string slackPath;
-  SlackReplay replay = ReplaySlackJournal(platform, slackPath);
-  ReportSlackReplay(replay, slackPath, asker);
+  for (const SlackReplayResult& result : ReplaySlackJournal(platform))
+    ReportSlackReplay(result.Replay, result.Path, asker);
 
   std::string folder = ReadCurrentFolder(platform);
 

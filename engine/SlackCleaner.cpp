@@ -25,6 +25,10 @@ std::string ToLower(std::string text) {
   return text;
 }
 
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && ToLower(a) == ToLower(b);
+}
+
 } // namespace
 
 std::optional<int> CSlackCleaner::Clean(char letter) {
@@ -72,8 +76,16 @@ std::optional<int> CSlackCleaner::Clean(char letter) {
       _job.SetStatus(DriveStatus::NotAccessible);
       return counted;
     }
+    // The note lies in the root, which CURRENTDRIVE names for the start-up clean-up.
+    _job.SaveCurrentFolder(root);
+    _letter = letter;
+    _journal = std::make_unique<CSlackJournal>(_job.Platform(), letter);
+    _flushVolume = true;
     _filesCleaned = 0;
     Walk(buffers, 0);
+    CleanBatch(buffers);
+    _journal->Remove();
+    _journal.reset();
   }
   _job.Progress().Show(100);
   buffers.Free();
@@ -83,10 +95,11 @@ std::optional<int> CSlackCleaner::Clean(char letter) {
 }
 
 void CSlackCleaner::Walk(const CPassBuffers& buffers, int depth) {
-  if (_job.Stopped() || _filesCleaned >= _filesToClean)
+  auto pending = [this] { return _filesCleaned + static_cast<int>(_batch.size()); };
+  if (_job.Stopped() || pending() >= _filesToClean)
     return;
   if (CFolderListing listing(_job.Platform().Files(), _job); listing.Open()) {
-    while (listing.Next() && _filesCleaned < _filesToClean) {
+    while (listing.Next() && pending() < _filesToClean) {
       const FindData& entry = listing.Entry();
       std::optional<std::string> path = CCleaningContext::FullPath(listing, entry.Name);
       if (!path)
@@ -98,13 +111,15 @@ void CSlackCleaner::Walk(const CPassBuffers& buffers, int depth) {
         if (_mode == SlackWalkMode::Counting) {
           ++_filesToClean;
         } else {
-          Overwrite(buffers, entry, *path);
-          ++_filesCleaned;
-          _job.Progress().Advance();
+          _batch.push_back({entry, *path});
+          if (_batch.size() >= kSlackBatchFiles)
+            CleanBatch(buffers);
         }
       } else if (IsFolderToWalk(entry)) {
         if (_mode == SlackWalkMode::Counting)
           ++_foldersCounted;
+        else
+          CleanBatch(buffers); // the files of this folder before those below it
         _job.ShowPathDetail(*path);
         if (depth < kMaxWalkDepth && listing.Descend(entry.Name, [&] {
               Walk(buffers, depth + 1);
@@ -117,7 +132,66 @@ void CSlackCleaner::Walk(const CPassBuffers& buffers, int depth) {
       }
     }
   }
+  if (_mode == SlackWalkMode::Cleaning)
+    CleanBatch(buffers);
   _job.DismissNotices();
+}
+
+void CSlackCleaner::CleanBatch(const CPassBuffers& buffers) {
+  if (_batch.empty())
+    return;
+  std::vector<Pending> batch;
+  batch.swap(_batch);
+  if (_job.Stopped())
+    return; // noted nowhere, touched never
+  IPlatform& platform = _job.Platform();
+  // Nothing is written to a live file before a note of how to put it back is on the disk.
+  FileTime now = 0;
+  if (!platform.System().LocalTimeToFileTime(platform.System().GetLocalTime(), now))
+    return;
+  std::vector<SlackJournalEntry> notes;
+  notes.reserve(batch.size());
+  for (const Pending& file : batch) {
+    SlackJournalEntry note;
+    note.Path = file.Path;
+    note.Size = file.File.Size;
+    note.Slack = static_cast<uint32_t>(_clusterSize - file.File.Size % _clusterSize);
+    note.Attributes = file.File.Attributes;
+    note.Creation = file.File.CreationTime;
+    note.LastAccess = file.File.LastAccessTime;
+    note.LastWrite = file.File.LastWriteTime;
+    note.Written = now;
+    notes.push_back(std::move(note));
+  }
+  if (!_journal->Write(notes))
+    return;
+
+  std::vector<size_t> longer; // files whose cut-back failed
+  for (size_t i = 0; i < batch.size(); ++i) {
+    if (i > 0) {
+      _job.Pump();
+      if (_job.Stopped())
+        break;
+    }
+    if (!Overwrite(buffers, batch[i].File, batch[i].Path))
+      longer.push_back(i);
+    ++_filesCleaned;
+    _job.Progress().Advance();
+  }
+
+  // The cut-backs and times reach the disk before the next batch's note replaces this one:
+  // in one flush of the volume where the platform has it, else file by file.
+  if (_flushVolume && !platform.Files().FlushVolume(_letter))
+    _flushVolume = false;
+  for (std::unique_ptr<IFile>& file : _open) {
+    if (!_flushVolume)
+      file->Flush();
+    file->Close();
+  }
+  _open.clear();
+  // A file still longer than it was keeps a note of its own, for the next start to cut it back.
+  for (size_t i : longer)
+    KeepSlackNote(platform, notes[i]);
 }
 
 bool CSlackCleaner::Qualifies(const FindData& entry) const {
@@ -127,76 +201,60 @@ bool CSlackCleaner::Qualifies(const FindData& entry) const {
     return false;
   if (_clusterSize == 0 || entry.Size == 0 || entry.Size % _clusterSize == 0)
     return false;
+  // The phase's own note, also where the file system cannot keep its system bit.
+  if (EqualsNoCase(entry.Name, kSlackJournalName))
+    return false;
   // QUICK: only what was written since 00:00:00 local time of the day of the last cleaning.
   if (_quickDate && entry.LastWriteTime < *_quickDate)
     return false;
   return true;
 }
 
-void CSlackCleaner::Overwrite(const CPassBuffers& buffers, const FindData& file,
+bool CSlackCleaner::Overwrite(const CPassBuffers& buffers, const FindData& file,
                               const std::string& path) {
   if (_clusterSize == 0 || file.Size % _clusterSize == 0)
-    return;
-  IPlatform& platform = _job.Platform();
-  IFileSystem& files = platform.Files();
-  // Nothing is written to a live file before a note of how to put it back is on the disk.
-  SlackJournalEntry note;
-  note.Path = path;
-  note.Size = file.Size;
-  note.Slack = static_cast<uint32_t>(_clusterSize - file.Size % _clusterSize);
-  note.Attributes = file.Attributes;
-  note.Creation = file.CreationTime;
-  note.LastAccess = file.LastAccessTime;
-  note.LastWrite = file.LastWriteTime;
-  if (!platform.System().LocalTimeToFileTime(platform.System().GetLocalTime(), note.Written) ||
-      !WriteSlackJournal(platform, note))
-    return;
-
+    return true;
+  IFileSystem& files = _job.Platform().Files();
   bool readOnly = file.Attributes & kFileAttributeReadOnly;
-  if (readOnly && !files.SetFileAttributes(path, kFileAttributeNormal)) {
-    ClearSlackJournal(platform);
-    return;
-  }
+  if (readOnly && !files.SetFileAttributes(path, kFileAttributeNormal))
+    return true;
 
   bool cutBack = true; // every byte a pass appended was taken off again
+  std::unique_ptr<IFile> last;
   for (uint32_t pass = 1; pass <= _passes; ++pass) {
-    std::unique_ptr<IFile> handle =
-        files.CreateFile(path, kGenericWrite, kFileShareRead, kOpenExisting, file.Attributes);
-    if (!handle)
+    if (last)
+      last->Close();
+    last = files.CreateFile(path, kGenericWrite, kFileShareRead, kOpenExisting, file.Attributes);
+    if (!last)
       break; // in use or denied: skipped
     FileTime creation, lastAccess, lastWrite;
-    if (!handle->GetTimes(creation, lastAccess, lastWrite)) {
-      handle->Close();
+    if (!last->GetTimes(creation, lastAccess, lastWrite))
       break;
-    }
     uint64_t end = 0;
-    if (handle->Seek(0, SeekOrigin::End, end)) {
+    if (last->Seek(0, SeekOrigin::End, end)) {
       // The slack of the size the file has now, which is what its last cluster holds.
       uint32_t slack = static_cast<uint32_t>((_clusterSize - end % _clusterSize) % _clusterSize);
       uint32_t written = 0;
       if (slack > 0)
-        handle->Write(buffers.ForPass(pass), slack, written);
+        last->Write(buffers.ForPass(pass), slack, written);
       // The pass data must reach the disk before the file is cut back: cut while it is still
       // cached, it is dropped with the cut and the slack keeps what it held.
       if (written > 0)
-        handle->Flush();
+        last->Flush();
       // Back to exactly the old end, whatever part of the write reached the file.
       uint64_t position = 0;
       if (written > 0)
-        cutBack = handle->Seek(static_cast<int64_t>(end), SeekOrigin::Begin, position) &&
-                  handle->SetEndOfFile() && cutBack;
-      handle->SetTimes(&creation, &lastAccess, &lastWrite);
-      // The cut and the times reach the disk before the note goes.
-      if (written > 0)
-        handle->Flush();
+        cutBack = last->Seek(static_cast<int64_t>(end), SeekOrigin::Begin, position) &&
+                  last->SetEndOfFile() && cutBack;
+      last->SetTimes(&creation, &lastAccess, &lastWrite);
     }
-    handle->Close();
   }
+  // Kept open until the batch's cut-backs are flushed.
+  if (last)
+    _open.push_back(std::move(last));
   if (readOnly)
     files.SetFileAttributes(path, file.Attributes);
-  // A file still longer than it was keeps its note, for the next start to cut it back.
-  if (cutBack)
-    ClearSlackJournal(platform);
+  return cutBack;
 }
 
 } // namespace bw

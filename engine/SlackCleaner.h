@@ -5,16 +5,24 @@
 // name walk takes as its progress base), the second cleans and stops at the count.
 #pragma once
 
+#include "engine/SlackJournal.h"
 #include "platform/Types.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bw {
 
 class CCleaningContext;
 class CPassBuffers;
+class IFile;
+
+/// The slack phase notes and cleans this many files at a time: one durable note and one flush
+/// of the volume per batch rather than per file.
+constexpr size_t kSlackBatchFiles = 32;
 
 /// Which of its two walks the slack cleaner is in.
 enum class SlackWalkMode { Counting, Cleaning };
@@ -32,9 +40,18 @@ public:
   std::optional<int> Clean(char letter);
 
 private:
+  struct Pending {
+    FindData File;
+    std::string Path;
+  };
+
   void Walk(const CPassBuffers& buffers, int depth);
   bool Qualifies(const FindData& entry) const;
-  void Overwrite(const CPassBuffers& buffers, const FindData& file, const std::string& path);
+  /// Notes the files of the batch, cleans them, and makes their cut-backs durable.
+  void CleanBatch(const CPassBuffers& buffers);
+  /// The passes over one noted file; its last handle is kept open for the batch's flush. False
+  /// when the file is still longer than it was.
+  bool Overwrite(const CPassBuffers& buffers, const FindData& file, const std::string& path);
 
   CCleaningContext& _job;
   uint32_t _clusterSize;
@@ -44,6 +61,11 @@ private:
   int _foldersCounted = 0;
   int _filesToClean = 0;
   int _filesCleaned = 0;
+  char _letter = 'C';
+  std::unique_ptr<CSlackJournal> _journal;
+  std::vector<Pending> _batch;
+  std::vector<std::unique_ptr<IFile>> _open; // the batch's files, cut back, not yet flushed
+  bool _flushVolume = true;                  // one flush of the volume makes a batch durable
 };
 
 } // namespace bw

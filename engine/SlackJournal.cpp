@@ -1,10 +1,13 @@
 #include "engine/SlackJournal.h"
 
+#include "engine/CurrentFolder.h"
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 
 #include <charconv>
+#include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace bw {
@@ -18,6 +21,19 @@ constexpr FileTime kBeforeNote = 4 * kTicksPerSecond;
 constexpr FileTime kAfterNote = 600 * kTicksPerSecond;
 constexpr uint32_t kMaxSlack = 1u << 24;
 constexpr size_t kNumberFields = 8;
+constexpr const char* kFileHeader = "BlankwrightSlack 2";
+// A note holds one batch of entries of at most a few hundred bytes each.
+constexpr size_t kMaxNoteBytes = 1024 * 1024;
+
+// FNV-1a over a line: enough to know a line that a crash left half written.
+uint32_t LineSum(std::string_view line) {
+  uint32_t sum = 2166136261u;
+  for (char c : line) {
+    sum ^= static_cast<uint8_t>(c);
+    sum *= 16777619u;
+  }
+  return sum;
+}
 
 template <typename T> bool ParseNumber(std::string_view text, T& value) {
   if (text.empty())
@@ -117,7 +133,52 @@ std::optional<SlackJournalEntry> ParseSlackJournal(const std::string& text) {
   return entry;
 }
 
-bool WriteSlackJournal(IPlatform& platform, const SlackJournalEntry& entry) {
+std::string FormatSlackJournalFile(const std::vector<SlackJournalEntry>& entries) {
+  std::string text = kFileHeader;
+  text += '\n';
+  for (const SlackJournalEntry& entry : entries) {
+    std::string line = FormatSlackJournal(entry);
+    char sum[16];
+    std::snprintf(sum, sizeof(sum), "*%08X\n", LineSum(line));
+    text += line;
+    text += sum;
+  }
+  return text;
+}
+
+std::vector<SlackJournalEntry> ParseSlackJournalFile(const std::string& text, size_t& damaged) {
+  std::vector<SlackJournalEntry> entries;
+  damaged = 0;
+  std::string_view rest(text);
+  size_t end = rest.find('\n');
+  if (end == std::string_view::npos || rest.substr(0, end) != kFileHeader) {
+    damaged = 1;
+    return entries;
+  }
+  rest.remove_prefix(end + 1);
+  while (!rest.empty()) {
+    end = rest.find('\n');
+    // A line without its end is one a crash cut short.
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    size_t star = line.rfind('*');
+    uint32_t sum = 0;
+    std::optional<SlackJournalEntry> entry;
+    if (end != std::string_view::npos && star != std::string_view::npos &&
+        line.size() - star - 1 == 8 &&
+        std::from_chars(line.data() + star + 1, line.data() + line.size(), sum, 16).ptr ==
+            line.data() + line.size() &&
+        sum == LineSum(line.substr(0, star)))
+      entry = ParseSlackJournal(std::string(line.substr(0, star)));
+    if (entry)
+      entries.push_back(std::move(*entry));
+    else
+      ++damaged;
+  }
+  return entries;
+}
+
+bool KeepSlackNote(IPlatform& platform, const SlackJournalEntry& entry) {
   auto key = platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
   if (!key)
     return false;
@@ -125,46 +186,122 @@ bool WriteSlackJournal(IPlatform& platform, const SlackJournalEntry& entry) {
   return key->Close() && stored;
 }
 
-void ClearSlackJournal(IPlatform& platform) {
-  auto key = platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
-  if (!key)
-    return;
-  key->DeleteValue(kSlackJournalValue);
-  key->Flush();
-  key->Close();
+CSlackJournal::CSlackJournal(IPlatform& platform, char letter)
+    : _platform(platform), _path(std::string(1, letter) + ":\\" + kSlackJournalName) {}
+
+CSlackJournal::~CSlackJournal() {
+  if (_file)
+    _file->Close();
 }
 
-SlackReplay ReplaySlackJournal(IPlatform& platform, std::string& path) {
+bool CSlackJournal::Write(const std::vector<SlackJournalEntry>& entries) {
+  if (!_file) {
+    // Hidden and system: the slack walk leaves such files alone, and so does the user.
+    _file = _platform.Files().CreateFile(_path, kGenericWrite, kFileShareRead, kCreateAlways,
+                                         kFileAttributeHidden | kFileAttributeSystem);
+    if (!_file)
+      return false;
+  }
+  std::string text = FormatSlackJournalFile(entries);
+  uint64_t position = 0;
+  uint32_t written = 0;
+  return _file->Seek(0, SeekOrigin::Begin, position) &&
+         _file->Write(text.data(), static_cast<uint32_t>(text.size()), written) &&
+         written == text.size() && _file->SetEndOfFile() && _file->Flush();
+}
+
+void CSlackJournal::Remove() {
+  if (!_file)
+    return;
+  _file->Close();
+  _file.reset();
+  _platform.Files().DeleteFile(_path);
+}
+
+namespace {
+
+SlackReplayResult ReplayEntry(IPlatform& platform, const SlackJournalEntry& entry) {
+  SlackReplayResult result{SlackReplay::Failed, entry.Path};
+  IFileSystem& files = platform.Files();
+  FindData found;
+  if (!files.FindFirstFile(entry.Path, found)) {
+    uint32_t error = files.GetLastError();
+    // The drive may just be away: tried again next time.
+    if (error == kErrorFileNotFound || error == kErrorPathNotFound)
+      result.Replay = SlackReplay::Missing;
+    return result;
+  }
+  if (found.Size == entry.Size && found.LastWriteTime == entry.LastWrite &&
+      found.Attributes == entry.Attributes && found.CreationTime == entry.Creation)
+    result.Replay = SlackReplay::Untouched;
+  else if (!AsLeftByPass(files, entry, found))
+    result.Replay = SlackReplay::Changed;
+  else if (Restore(files, entry, found))
+    result.Replay = SlackReplay::Restored;
+  return result;
+}
+
+// The one-file note in the registry (of a file whose cut-back failed, or of an earlier
+// version): replayed and removed.
+bool ReplayRegistryNote(IPlatform& platform, std::vector<SlackReplayResult>& results) {
   std::vector<uint8_t> data;
   {
     auto key = platform.Registry().OpenKey(RegistryRoot::LocalMachine, kSettingsKey);
     uint32_t type = 0;
     if (!key || !key->QueryValue(kSlackJournalValue, type, data))
-      return SlackReplay::None;
+      return true;
   }
   std::optional<SlackJournalEntry> entry = ParseSlackJournal(std::string(data.begin(), data.end()));
-  if (!entry) {
-    ClearSlackJournal(platform);
-    return SlackReplay::Damaged;
+  SlackReplayResult result{SlackReplay::Damaged, {}};
+  if (entry)
+    result = ReplayEntry(platform, *entry);
+  results.push_back(result);
+  if (result.Replay == SlackReplay::Failed)
+    return false;
+  auto key = platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
+  if (key) {
+    key->DeleteValue(kSlackJournalValue);
+    key->Flush();
+    key->Close();
   }
-  path = entry->Path;
+  return true;
+}
+
+} // namespace
+
+std::vector<SlackReplayResult> ReplaySlackJournal(IPlatform& platform) {
+  std::vector<SlackReplayResult> results;
+  ReplayRegistryNote(platform, results);
+
+  std::string folder = ReadCurrentFolder(platform);
+  if (folder.size() < 2 || folder[1] != ':')
+    return results;
+  std::string path = folder.substr(0, 2) + "\\" + kSlackJournalName;
   IFileSystem& files = platform.Files();
-  FindData found;
-  if (!files.FindFirstFile(entry->Path, found)) {
-    uint32_t error = files.GetLastError();
-    if (error != kErrorFileNotFound && error != kErrorPathNotFound)
-      return SlackReplay::Failed; // the drive may just be away: try again next time
-    ClearSlackJournal(platform);
-    return SlackReplay::Missing;
+  std::string text;
+  {
+    std::unique_ptr<IFile> file =
+        files.CreateFile(path, kGenericRead, kFileShareRead, kOpenExisting, 0);
+    if (!file)
+      return results;
+    char chunk[4096];
+    uint32_t read = 0;
+    while (text.size() < kMaxNoteBytes && file->Read(chunk, sizeof(chunk), read) && read > 0)
+      text.append(chunk, read);
+    file->Close();
   }
-  if (!AsLeftByPass(files, *entry, found)) {
-    ClearSlackJournal(platform);
-    return SlackReplay::Changed;
+  size_t damaged = 0;
+  std::vector<SlackJournalEntry> entries = ParseSlackJournalFile(text, damaged);
+  bool keep = false;
+  for (const SlackJournalEntry& entry : entries) {
+    results.push_back(ReplayEntry(platform, entry));
+    keep = keep || results.back().Replay == SlackReplay::Failed;
   }
-  if (!Restore(files, *entry, found))
-    return SlackReplay::Failed;
-  ClearSlackJournal(platform);
-  return SlackReplay::Restored;
+  if (damaged != 0)
+    results.push_back({SlackReplay::Damaged, {}});
+  if (!keep)
+    files.DeleteFile(path);
+  return results;
 }
 
 } // namespace bw

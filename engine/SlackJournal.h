@@ -1,20 +1,28 @@
-// The slack phase's note of the one file it has made longer. Between a file's slack write and
-// its cut-back, a crash or power loss would leave that live file longer by the slack bytes; so
-// before the file is touched its path, size, attributes and times are written durably to the
-// registry (value "SlackJournal" under the Settings key), and the note is cleared once the
-// file is back as it was. The start-up clean-up replays a note it finds.
+// The slack phase's note of the files it is about to make longer. Between a file's slack write
+// and its cut-back, a crash or power loss would leave that live file longer by the slack
+// bytes; so before a file is touched its path, size, attributes and times are on the disk in a
+// small note file in the root of the drive being cleaned ("BlankwrightSlack.~BW", which
+// CURRENTDRIVE names during the phase). One note covers a batch of files: it is written once,
+// the batch is cleaned, the volume is flushed, and only then does the next batch's note
+// replace it. The start-up clean-up replays a note it finds and removes it.
 #pragma once
 
 #include "platform/Types.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bw {
 
+class IFile;
 class IPlatform;
 
+/// The note file's name, in the root of the drive being cleaned.
+constexpr const char* kSlackJournalName = "BlankwrightSlack.~BW";
+/// The registry value (under the Settings key) where earlier versions kept a one-file note.
 constexpr const char* kSlackJournalValue = "SlackJournal";
 
 /// What the slack phase records before it extends a file.
@@ -29,30 +37,64 @@ struct SlackJournalEntry {
   FileTime Written = 0; ///< when the note was written (UTC)
 };
 
-/// The note as stored: fields separated by '|', which no Windows path can hold, path last.
+/// One entry as stored: fields separated by '|', which no Windows path can hold, path last.
 std::string FormatSlackJournal(const SlackJournalEntry& entry);
 
-/// The note read back; nothing when the text is not a whole, well-formed note.
+/// One entry read back; nothing when the text is not a whole, well-formed entry.
 std::optional<SlackJournalEntry> ParseSlackJournal(const std::string& text);
 
-/// Writes the note and flushes the key; false when it could not be stored.
-bool WriteSlackJournal(IPlatform& platform, const SlackJournalEntry& entry);
+/// The note file's text: a header line, then one line per entry with a check sum, so that a
+/// line a crash cut short is known as such.
+std::string FormatSlackJournalFile(const std::vector<SlackJournalEntry>& entries);
 
-/// Removes the note and flushes the key.
-void ClearSlackJournal(IPlatform& platform);
+/// The entries of a note file that read back whole; damaged counts the lines that did not.
+std::vector<SlackJournalEntry> ParseSlackJournalFile(const std::string& text, size_t& damaged);
 
-/// What a replay found.
-enum class SlackReplay {
-  None,     ///< no note
-  Restored, ///< the file was cut back to its size and given its attributes and times again
-  Changed,  ///< the file is not as a cut-short slack pass leaves it: left alone
-  Missing,  ///< the file is gone
-  Damaged,  ///< the note could not be read
-  Failed,   ///< the file looked as expected but could not be opened or cut back
+/// The note file of one slack phase, kept open from its first batch to Remove.
+class CSlackJournal {
+public:
+  CSlackJournal(IPlatform& platform, char letter);
+  ~CSlackJournal();
+  CSlackJournal(const CSlackJournal&) = delete;
+  CSlackJournal& operator=(const CSlackJournal&) = delete;
+
+  /// Replaces the note with entries and flushes it; false when it could not be stored, and
+  /// then none of those files may be touched.
+  bool Write(const std::vector<SlackJournalEntry>& entries);
+
+  /// Closes and deletes the note: every file it named is back as it was, on the disk.
+  void Remove();
+
+private:
+  IPlatform& _platform;
+  std::string _path;
+  std::unique_ptr<IFile> _file;
 };
 
-/// Replays a note left by an interrupted slack phase and clears it, except after Failed, so
-/// that the next start tries again. path receives the note's file when there is one.
-SlackReplay ReplaySlackJournal(IPlatform& platform, std::string& path);
+/// Keeps a note of one file whose cut-back failed in the registry, where it outlives the
+/// phase and the next start finds it; false when it could not be stored.
+bool KeepSlackNote(IPlatform& platform, const SlackJournalEntry& entry);
+
+/// What a replay found for one file.
+enum class SlackReplay {
+  None,      ///< no note
+  Untouched, ///< the file is exactly as noted: the phase had not reached it, or had finished it
+  Restored,  ///< the file was cut back to its size and given its attributes and times again
+  Changed,   ///< the file is not as a cut-short slack pass leaves it: left alone
+  Missing,   ///< the file is gone
+  Damaged,   ///< the note (or a line of it) could not be read
+  Failed,    ///< the file looked as expected but could not be opened or cut back
+};
+
+struct SlackReplayResult {
+  SlackReplay Replay = SlackReplay::None;
+  std::string Path; ///< the entry's file; empty for a damaged note
+};
+
+/// Replays the note an interrupted slack phase left in the root of the drive CURRENTDRIVE
+/// names (and a note of an earlier version in the registry), one result per entry, and removes
+/// it, except when an entry Failed, so that the next start tries again. Empty when there is
+/// no note.
+std::vector<SlackReplayResult> ReplaySlackJournal(IPlatform& platform);
 
 } // namespace bw

@@ -144,6 +144,14 @@ public:
     (void)id;
     return false;
   }
+
+  /// Makes every change to the files of drive letter's volume durable before it returns, in
+  /// one call (Linux: syncfs; Windows: FlushFileBuffers on the volume, which needs
+  /// administrator rights). False where that is not possible: callers then flush file by file.
+  virtual bool FlushVolume(char letter) {
+    (void)letter;
+    return false;
+  }
 };
 
 } // namespace bw

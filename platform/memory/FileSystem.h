@@ -129,6 +129,17 @@ public:
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
   bool GetFileId(const std::string& path, uint64_t& id) override;
+  /// Succeeds (and is counted in VolumeFlushes) unless VolumeFlushFails is set.
+  bool FlushVolume(char letter) override {
+    (void)letter;
+    ++VolumeFlushes;
+    if (OnVolumeFlush)
+      OnVolumeFlush();
+    return !VolumeFlushFails;
+  }
+  int VolumeFlushes = 0;
+  bool VolumeFlushFails = false;
+  std::function<void()> OnVolumeFlush;
 
   // ---- Setting up (no faults, no logs, no hooks; missing parent folders are made) ---------
 

@@ -702,6 +702,19 @@ bool CPosixFileSystem::ShellDelete(const std::string& path) {
   return true;
 }
 
+bool CPosixFileSystem::FlushVolume(char letter) {
+  const DriveMapEntry* drive = _table.Find(letter);
+  if (!drive)
+    return Fail(kErrorPathNotFound);
+  CFd folder(::open(drive->MountFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Only the drive's own volume: a bare folder would flush whatever file system holds it.
+  if (folder.Get() < 0 || !_table.OnPinnedDevice(drive->Letter, folder.Get()) ||
+      ::syncfs(folder.Get()) != 0)
+    return Fail(kErrorNotSupported);
+  _lastError = kErrorSuccess;
+  return true;
+}
+
 bool CPosixFileSystem::GetShortPathName(const std::string& path, std::string& shortPath) {
   FullPath full;
   Target target;

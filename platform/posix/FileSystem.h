@@ -84,6 +84,7 @@ public:
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
   bool GetFileId(const std::string& path, uint64_t& id) override;
+  bool FlushVolume(char letter) override;
 
 private:
   /// What a path names on the host.

@@ -417,4 +417,18 @@ bool CWin32FileSystem::GetFileId(const std::string& path, uint64_t& id) {
   return true;
 }
 
+bool CWin32FileSystem::FlushVolume(char letter) {
+  char volume[] = "\\\\.\\A:";
+  volume[4] = letter;
+  // Flushing a volume flushes every file open on it, and needs write access to the volume.
+  ScopedKernelHandle handle(::CreateFileA(volume, GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+  if (!handle || !::FlushFileBuffers(handle.Get())) {
+    _lastError = ::GetLastError();
+    return false;
+  }
+  return true;
+}
+
 } // namespace bw::win32

@@ -21,6 +21,7 @@ public:
   bool ShellDelete(const std::string& path) override;
   bool GetShortPathName(const std::string& path, std::string& shortPath) override;
   bool GetFileId(const std::string& path, uint64_t& id) override;
+  bool FlushVolume(char letter) override;
 
 private:
   /// True when folder lists nothing but "." and ".."; otherwise false with the reason set.

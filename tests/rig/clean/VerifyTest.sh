@@ -27,7 +27,12 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # Points of the slack phase at which a clean is killed, in milliseconds after it began.
 kill_delays=(0 20 50 100 170 260 380 530 720 950 1250 1600)
 
-note_written() { grep -q '^"SlackJournal"=' "$BLANKWRIGHT_HOME/registry.reg" 2>/dev/null; }
+# The slack phase's note: a file in the root of the drive (or, for a file it could not cut back,
+# a registry value). $root is on_volume's.
+note_written() {
+  [ -e "$root/BlankwrightSlack.~BW" ] ||
+    grep -q '^"SlackJournal"=' "$BLANKWRIGHT_HOME/registry.reg" 2>/dev/null
+}
 # in_slack OUT: the clean writing OUT has begun to count the files whose slack it cleans.
 # shellcheck disable=SC2317 # called through wait_for's eval
 in_slack() { [[ -e $1 && $(<"$1") == *"Scanning Directories"* ]]; }
@@ -99,7 +104,7 @@ on_volume() {
       missed=$((missed + 1))
     fi
     wait $pid 2>/dev/null
-    live_listing "$root" | grep -v '^BlankwrightTMP' | diff -q "$out/live-before" - >/dev/null ||
+    live_listing "$root" | grep -v '^Blankwright\(TMP\|Slack\)' | diff -q "$out/live-before" - >/dev/null ||
       longer=$((longer + 1))
   done
   echo "$hits $missed $longer" >"$out/kills"

@@ -1,8 +1,11 @@
 #include "engine/SlackJournal.h"
 
+#include "engine/CurrentFolder.h"
 #include "engine/LeftoverCleanup.h"
+#include "engine/SlackCleaner.h"
 #include "tests/unit/engine/DriveJobFixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace bw {
@@ -17,14 +20,17 @@ constexpr FileTime kAccessed = 133100000000000000ull;
 constexpr FileTime kWritten = 133200000000000000ull;
 constexpr FileTime kNoted = 133300000000000000ull;
 constexpr const char* kPath = "C:\\docs\\letter.txt";
+constexpr const char* kNotePath = "C:\\BlankwrightSlack.~BW";
 
-std::optional<std::string> StoredNote(IPlatform& platform) {
-  auto key = platform.Registry().OpenKey(RegistryRoot::LocalMachine, kSettingsKey);
-  uint32_t type = 0;
-  std::vector<uint8_t> data;
-  if (!key || !key->QueryValue(kSlackJournalValue, type, data))
+// The entries of the note file on C:, nothing when there is none.
+std::optional<std::vector<SlackJournalEntry>> StoredNote(memory::CMemoryPlatform& platform) {
+  if (!platform.FilesFake.Exists(kNotePath))
     return std::nullopt;
-  return std::string(data.begin(), data.end());
+  size_t damaged = 0;
+  std::vector<SlackJournalEntry> entries =
+      ParseSlackJournalFile(platform.FilesFake.Text(kNotePath), damaged);
+  EXPECT_EQ(damaged, 0u);
+  return entries;
 }
 
 SlackJournalEntry Note(uint32_t attributes = kFileAttributeArchive) {
@@ -38,6 +44,13 @@ SlackJournalEntry Note(uint32_t attributes = kFileAttributeArchive) {
   note.LastWrite = kWritten;
   note.Written = kNoted;
   return note;
+}
+
+// The note as the slack phase leaves it in C:'s root, with CURRENTDRIVE naming that root.
+bool WriteNote(IPlatform& platform, const SlackJournalEntry& note) {
+  SaveCurrentFolder(platform, "C:\\");
+  CSlackJournal journal(platform, 'C');
+  return journal.Write({note});
 }
 
 TEST(SlackJournalFormatTest, ReadsBackWhatItWritesAndRefusesAnythingElse) {
@@ -62,6 +75,42 @@ TEST(SlackJournalFormatTest, ReadsBackWhatItWritesAndRefusesAnythingElse) {
   }
 }
 
+// A crash while the note is rewritten leaves lines cut short or mixed with the last note's:
+// only whole lines with their check sums are read.
+TEST(SlackJournalFormatTest, NoteFileKeepsWholeLinesOnly) {
+  SlackJournalEntry second = Note();
+  second.Path = "C:\\docs\\b.txt";
+  std::string text = FormatSlackJournalFile({Note(), second});
+  size_t damaged = 9;
+  std::vector<SlackJournalEntry> back = ParseSlackJournalFile(text, damaged);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[1].Path, second.Path);
+  EXPECT_EQ(damaged, 0u);
+
+  std::string firstLine = text.substr(0, text.find('\n', text.find('\n') + 1) + 1);
+  std::string bent = text;
+  bent[bent.size() - 8] ^= 1; // a digit of the second line's check sum
+  struct Case {
+    const char* Name;
+    std::string Text;
+    size_t Entries, Damaged;
+  };
+  Case cases[] = {
+      {"cut in the last line", text.substr(0, text.size() - 5), 1, 1},
+      {"cut at its end", text.substr(0, text.size() - 1), 1, 1},
+      {"a changed line", bent, 1, 1},
+      {"the header only", text.substr(0, text.find('\n') + 1), 0, 0},
+      {"the first line", firstLine, 1, 0},
+      {"no header", text.substr(text.find('\n') + 1), 0, 1},
+      {"empty", "", 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(ParseSlackJournalFile(c.Text, damaged).size(), c.Entries);
+    EXPECT_EQ(damaged, c.Damaged);
+  }
+}
+
 class SlackJournalReplayTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -80,12 +129,14 @@ protected:
   }
 
   SlackReplay Replay() {
-    std::string path;
-    SlackReplay replay = ReplaySlackJournal(platform, path);
-    if (replay != SlackReplay::None && replay != SlackReplay::Damaged) {
-      EXPECT_EQ(path, kPath);
+    std::vector<SlackReplayResult> results = ReplaySlackJournal(platform);
+    if (results.empty())
+      return SlackReplay::None;
+    EXPECT_EQ(results.size(), 1u);
+    if (results[0].Replay != SlackReplay::Damaged) {
+      EXPECT_EQ(results[0].Path, kPath);
     }
-    return replay;
+    return results[0].Replay;
   }
 
   memory::CMemoryPlatform platform;
@@ -112,7 +163,7 @@ TEST_F(SlackJournalReplayTest, AFileAsAPassLeftItIsPutBack) {
     SCOPED_TRACE(c.Name);
     platform.FilesFake.RemoveEntry(kPath);
     LeaveFile(c.Tail, c.Fill, c.LastWrite);
-    ASSERT_TRUE(WriteSlackJournal(platform, Note(c.Attributes)));
+    ASSERT_TRUE(WriteNote(platform, Note(c.Attributes)));
     EXPECT_EQ(Replay(), SlackReplay::Restored);
     auto after = platform.FilesFake.Entry(kPath);
     ASSERT_TRUE(after);
@@ -143,7 +194,7 @@ TEST_F(SlackJournalReplayTest, AFileChangedSinceIsLeftAlone) {
     SCOPED_TRACE(c.Name);
     platform.FilesFake.RemoveEntry(kPath);
     LeaveFile(c.Tail, c.Fill, c.LastWrite);
-    ASSERT_TRUE(WriteSlackJournal(platform, Note()));
+    ASSERT_TRUE(WriteNote(platform, Note()));
     size_t writes = platform.FilesFake.Writes.size();
     size_t timeSets = platform.FilesFake.TimeSets.size();
     EXPECT_EQ(Replay(), SlackReplay::Changed);
@@ -158,7 +209,7 @@ TEST_F(SlackJournalReplayTest, AFileChangedSinceIsLeftAlone) {
   // A shrunken file is the user's too.
   platform.FilesFake.RemoveEntry(kPath);
   ASSERT_TRUE(platform.FilesFake.AddFile(kPath, "hi"));
-  ASSERT_TRUE(WriteSlackJournal(platform, Note()));
+  ASSERT_TRUE(WriteNote(platform, Note()));
   EXPECT_EQ(Replay(), SlackReplay::Changed);
   EXPECT_EQ(platform.FilesFake.Text(kPath), "hi");
 }
@@ -166,21 +217,18 @@ TEST_F(SlackJournalReplayTest, AFileChangedSinceIsLeftAlone) {
 TEST_F(SlackJournalReplayTest, MissingFilesDamagedNotesAndAwayDrives) {
   EXPECT_EQ(Replay(), SlackReplay::None);
 
-  ASSERT_TRUE(WriteSlackJournal(platform, Note()));
+  ASSERT_TRUE(WriteNote(platform, Note()));
   EXPECT_EQ(Replay(), SlackReplay::Missing);
   EXPECT_FALSE(StoredNote(platform));
 
-  {
-    auto key = platform.Registry().CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
-    ASSERT_TRUE(SetStringValue(*key, kSlackJournalValue, "1|5|4091|32|1|2"));
-  }
+  ASSERT_TRUE(platform.FilesFake.AddFile(kNotePath, "BlankwrightSlack 2\n1|5|4091|32|1|2*0\n"));
   LeaveFile(4091, 0x00, kNoted);
   EXPECT_EQ(Replay(), SlackReplay::Damaged);
   EXPECT_FALSE(StoredNote(platform));
   EXPECT_EQ(platform.FilesFake.Entry(kPath)->Size, 4096u) << "nothing is guessed";
 
   // A drive that cannot be listed now may be back at the next start: the note stays.
-  ASSERT_TRUE(WriteSlackJournal(platform, Note()));
+  ASSERT_TRUE(WriteNote(platform, Note()));
   platform.FilesFake.FailFind("C:\\docs", kErrorNotReady);
   EXPECT_EQ(Replay(), SlackReplay::Failed);
   EXPECT_TRUE(StoredNote(platform));
@@ -188,7 +236,7 @@ TEST_F(SlackJournalReplayTest, MissingFilesDamagedNotesAndAwayDrives) {
 
 TEST_F(SlackJournalReplayTest, StartUpCleanUpTellsOfAFileItLeftAlone) {
   LeaveFile(100, 'x', kNoted + kSecond);
-  ASSERT_TRUE(WriteSlackJournal(platform, Note()));
+  ASSERT_TRUE(WriteNote(platform, Note()));
   CSettings settings;
   CleanUpLeftovers(platform, settings, platform.MessageBoxes);
   ASSERT_EQ(platform.MessageBoxes.Boxes.size(), 1u);
@@ -208,14 +256,16 @@ TEST_F(SlackNoteTest, EveryWriteHasItsNoteOnDiskAndNoNoteOutlivesTheCut) {
   ASSERT_TRUE(platform->FilesFake.SetEntryTimes(kPath, kCreated, kAccessed, kWritten));
   int noted = 0;
   platform->FilesFake.OnWrite = [&](const WriteRecord& write) {
-    std::optional<std::string> note = StoredNote(*platform);
+    if (write.Path == kNotePath)
+      return;
+    std::optional<std::vector<SlackJournalEntry>> note = StoredNote(*platform);
     ASSERT_TRUE(note) << "a write without its note";
-    std::optional<SlackJournalEntry> entry = ParseSlackJournal(*note);
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->Path, kPath);
-    EXPECT_EQ(entry->Size, 5u);
-    EXPECT_EQ(entry->Slack, 4091u);
-    EXPECT_EQ(entry->LastWrite, kWritten);
+    ASSERT_EQ(note->size(), 1u);
+    const SlackJournalEntry& entry = note->front();
+    EXPECT_EQ(entry.Path, kPath);
+    EXPECT_EQ(entry.Size, 5u);
+    EXPECT_EQ(entry.Slack, 4091u);
+    EXPECT_EQ(entry.LastWrite, kWritten);
     EXPECT_EQ(write.Offset, 5u);
     ++noted;
   };
@@ -223,11 +273,57 @@ TEST_F(SlackNoteTest, EveryWriteHasItsNoteOnDiskAndNoNoteOutlivesTheCut) {
   EXPECT_EQ(noted, 2);
   EXPECT_FALSE(StoredNote(*platform));
   EXPECT_EQ(platform->FilesFake.Text(kPath), "hello");
+  EXPECT_EQ(ReadCurrentFolder(*platform), "C:\\") << "the start-up clean-up looks there";
+}
+
+// Files are noted a batch at a time; a batch's cut-backs are on the disk (one flush of the
+// volume, or where there is none a flush of each file) before the next batch's note replaces
+// its note.
+TEST_F(SlackNoteTest, ANoteGoesOnlyOnceItsFilesAreBackOnDisk) {
+  const size_t files = kSlackBatchFiles + 8;
+  for (bool volumeFlush : {true, false}) {
+    SCOPED_TRACE(volumeFlush ? "one flush of the volume" : "a flush of each file");
+    MakeJob(4 * 1024 * 1024, 1);
+    platform->FilesFake.VolumeFlushFails = !volumeFlush;
+    for (size_t i = 0; i < files; ++i)
+      ASSERT_TRUE(platform->FilesFake.AddFile("C:\\docs\\f" + std::to_string(i) + ".txt",
+                                              std::string(i + 1, 'a')));
+    std::vector<size_t> batches;
+    std::vector<std::string> flushedBefore; // the files flushed when the second note came
+    std::vector<SlackJournalEntry> replaced;
+    platform->FilesFake.OnWrite = [&](const WriteRecord& write) {
+      if (write.Path != kNotePath)
+        return;
+      if (!batches.empty())
+        flushedBefore = platform->FilesFake.Flushes;
+      // The hook sees the new note: the files of the one it replaced are back on the disk.
+      for (const SlackJournalEntry& entry : replaced)
+        EXPECT_EQ(platform->FilesFake.Entry(entry.Path)->Size, entry.Size) << entry.Path;
+      size_t damaged = 0;
+      replaced = ParseSlackJournalFile(platform->FilesFake.Text(kNotePath), damaged);
+      // (before the file is cut to the new note's end, the old note's lines follow it)
+      if (batches.empty())
+        EXPECT_EQ(replaced.size(), kSlackBatchFiles);
+      batches.push_back(platform->FilesFake.VolumeFlushes);
+    };
+    job->CleanSlack('C');
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[1], 1) << "the first batch's flush came before";
+    auto cuts = [&](const std::vector<std::string>& flushes, const std::string& path) {
+      return std::count(flushes.begin(), flushes.end(), path);
+    };
+    // Each file is flushed after its pass data; without a volume flush, after its cut too.
+    EXPECT_EQ(cuts(flushedBefore, "C:\\docs\\f0.txt"), volumeFlush ? 1 : 2);
+    EXPECT_FALSE(StoredNote(*platform));
+    for (size_t i = 0; i < files; ++i)
+      EXPECT_EQ(platform->FilesFake.Text("C:\\docs\\f" + std::to_string(i) + ".txt"),
+                std::string(i + 1, 'a'));
+  }
 }
 
 TEST_F(SlackNoteTest, NoNoteNoWrite) {
   ASSERT_TRUE(platform->FilesFake.AddFile(kPath, "hello"));
-  platform->RegistryFake.FailingSets.insert(kSlackJournalValue);
+  platform->FilesFake.DenyAccess(kNotePath);
   job->CleanSlack('C');
   EXPECT_TRUE(platform->FilesFake.Writes.empty());
   EXPECT_EQ(platform->FilesFake.Text(kPath), "hello");
