@@ -302,8 +302,9 @@ TEST_F(SlackNoteTest, ANoteGoesOnlyOnceItsFilesAreBackOnDisk) {
       size_t damaged = 0;
       replaced = ParseSlackJournalFile(platform->FilesFake.Text(kNotePath), damaged);
       // (before the file is cut to the new note's end, the old note's lines follow it)
-      if (batches.empty())
+      if (batches.empty()) {
         EXPECT_EQ(replaced.size(), kSlackBatchFiles);
+      }
       batches.push_back(platform->FilesFake.VolumeFlushes);
     };
     job->CleanSlack('C');
