@@ -44,7 +44,8 @@ CNtfsImage::CNtfsImage(const NtfsGeometry& g) : Geometry(g) {
   Bytes.assign(g.Clusters * BytesPerCluster(), 0);
   uint64_t bitmapBytes = (g.Clusters + 63) / 64 * 8;
   uint64_t bitmapClusters = (bitmapBytes + BytesPerCluster() - 1) / BytesPerCluster();
-  uint64_t mftClusters = (16 * uint64_t{RecordSize()} + BytesPerCluster() - 1) / BytesPerCluster();
+  uint64_t mftClusters =
+      (uint64_t{g.MftRecords} * RecordSize() + BytesPerCluster() - 1) / BytesPerCluster();
   uint64_t after = g.MftCluster + mftClusters;
   if (g.Fragmented && bitmapClusters >= 2) {
     // The second half first on the volume, then a gap, then the first half.
@@ -155,8 +156,89 @@ void CNtfsImage::WriteRecord() {
   CloseRecord();
 }
 
+uint8_t* CNtfsImage::RecordAt(uint32_t number) {
+  return Cluster(Geometry.MftCluster) + number * uint64_t{RecordSize()};
+}
+
+uint32_t CNtfsImage::BeginRecord(uint8_t* r, uint32_t number, uint16_t flags) {
+  uint32_t size = RecordSize();
+  std::memset(r, 0, size);
+  std::memcpy(r, "FILE", 4);
+  uint16_t usaCount = static_cast<uint16_t>(size / 512 + 1);
+  Set16(r + 4, kUsaOffset);
+  Set16(r + 6, usaCount);
+  Set16(r + 16, 1);
+  Set16(r + 18, 1);
+  Set16(r + 22, flags);
+  Set32(r + 28, size);
+  Set32(r + 44, number);
+  uint32_t at = (kUsaOffset + 2 * usaCount + 7) / 8 * 8;
+  Set16(r + 20, static_cast<uint16_t>(at));
+  return at;
+}
+
+void CNtfsImage::EndRecord(uint8_t* r, uint32_t at) {
+  Set32(r + at, 0xFFFFFFFF);
+  Set32(r + 24, at + 8);
+  ApplyFixups(r);
+}
+
+uint32_t CNtfsImage::PutNonResident(uint8_t* a, uint32_t type, const char* name, uint64_t cluster,
+                                    uint64_t clusters, uint64_t dataSize) {
+  size_t nameLength = std::strlen(name);
+  Set32(a, type);
+  a[8] = 1;
+  a[9] = static_cast<uint8_t>(nameLength);
+  Set16(a + 10, 64);
+  Put64(a + 16, 0);
+  Put64(a + 24, clusters - 1);
+  uint32_t runs = static_cast<uint32_t>(64 + (2 * nameLength + 7) / 8 * 8);
+  Set16(a + 32, static_cast<uint16_t>(runs));
+  Put64(a + 40, clusters * BytesPerCluster());
+  Put64(a + 48, dataSize);
+  Put64(a + 56, dataSize);
+  for (size_t i = 0; i < nameLength; ++i)
+    Set16(a + 64 + 2 * i, static_cast<uint8_t>(name[i]));
+  runs += static_cast<uint32_t>(PutRun(a + runs, clusters, static_cast<int64_t>(cluster)));
+  a[runs++] = 0;
+  uint32_t length = (runs + 7) / 8 * 8;
+  Set32(a + 4, length);
+  return length;
+}
+
+void CNtfsImage::WriteMftRecord(uint32_t recordsInUse) {
+  uint8_t* r = RecordAt(0);
+  uint32_t at = BeginRecord(r, 0, 0x0001);
+  uint64_t bytes = uint64_t{Geometry.MftRecords} * RecordSize();
+  uint64_t clusters = (bytes + BytesPerCluster() - 1) / BytesPerCluster();
+  at += PutNonResident(r + at, 0x80, "", Geometry.MftCluster, clusters, bytes);
+  // $BITMAP, resident: one bit per record.
+  uint32_t bitmapBytes = (Geometry.MftRecords + 7) / 8;
+  uint8_t* a = r + at;
+  Set32(a, 0xB0);
+  Set32(a + 16, bitmapBytes);
+  Set16(a + 20, 24);
+  for (uint32_t i = 0; i < recordsInUse && i < Geometry.MftRecords; ++i)
+    a[24 + i / 8] = static_cast<uint8_t>(a[24 + i / 8] | (1u << (i % 8)));
+  uint32_t length = (24 + bitmapBytes + 7) / 8 * 8;
+  Set32(a + 4, length);
+  EndRecord(r, at + length);
+}
+
+void CNtfsImage::WriteFolderRecord(uint32_t number, uint64_t indexCluster, uint64_t indexClusters) {
+  uint8_t* r = RecordAt(number);
+  uint32_t at = BeginRecord(r, number, 0x0003);
+  if (indexClusters > 0)
+    at += PutNonResident(r + at, 0xA0, "$I30", indexCluster, indexClusters,
+                         indexClusters * BytesPerCluster());
+  EndRecord(r, at);
+}
+
 void CNtfsImage::CloseRecord() {
-  uint8_t* r = Record();
+  ApplyFixups(Record());
+}
+
+void CNtfsImage::ApplyFixups(uint8_t* r) {
   uint32_t strides = RecordSize() / 512;
   Set16(r + kUsaOffset, kSequence);
   for (uint32_t i = 1; i <= strides; ++i) {
