@@ -1,5 +1,6 @@
 #include "engine/volume/NtfsBitmap.h"
 
+#include "engine/volume/NtfsRecord.h"
 #include "platform/Bytes.h"
 
 #include <algorithm>
@@ -7,54 +8,6 @@
 
 namespace bw {
 namespace {
-
-// NTFS protects each 512-byte stride of a record with an update sequence number, whatever the
-// sector size.
-constexpr uint32_t kFixupStride = 512;
-constexpr uint32_t kMinRecordSize = 512;
-constexpr uint32_t kMaxRecordSize = 65536;
-
-// File record header.
-constexpr uint32_t kRecordUsaOffset = 4;
-constexpr uint32_t kRecordUsaCount = 6;
-constexpr uint32_t kRecordFirstAttribute = 20;
-constexpr uint32_t kRecordFlags = 22;
-constexpr uint32_t kRecordBytesInUse = 24;
-constexpr uint32_t kRecordBaseReference = 32;
-constexpr uint32_t kRecordHeaderSize = 40;
-constexpr uint16_t kRecordInUse = 0x0001;
-
-// Attribute headers.
-constexpr uint32_t kAttributeData = 0x80;
-constexpr uint32_t kAttributeEnd = 0xFFFFFFFF;
-constexpr uint32_t kResidentHeaderSize = 24;
-constexpr uint32_t kNonResidentHeaderSize = 64;
-constexpr uint16_t kAttributeCompressed = 0x0001;
-constexpr uint16_t kAttributeEncrypted = 0x4000;
-constexpr uint16_t kAttributeSparse = 0x8000;
-
-// Boot-sector fields the volume record does not keep.
-constexpr uint32_t kBootMftCluster = 48;
-constexpr uint32_t kBootClustersPerRecord = 64;
-
-bool IsPowerOfTwo(uint64_t v) {
-  return v != 0 && (v & (v - 1)) == 0;
-}
-
-uint64_t GetUnsigned(const uint8_t* p, unsigned bytes) {
-  uint64_t v = 0;
-  for (unsigned i = bytes; i > 0; --i)
-    v = (v << 8) | p[i - 1];
-  return v;
-}
-
-// A data run's cluster offset: little-endian two's complement of 1 to 8 bytes.
-int64_t GetSigned(const uint8_t* p, unsigned bytes) {
-  uint64_t v = GetUnsigned(p, bytes);
-  if (bytes < 8 && (p[bytes - 1] & 0x80))
-    v |= ~uint64_t{0} << (bytes * 8);
-  return static_cast<int64_t>(v);
-}
 
 void Set64(uint8_t* p, uint64_t v) {
   Set32(p, static_cast<uint32_t>(v));
@@ -108,56 +61,34 @@ uint32_t CNtfsBitmapFile::Load() {
     _failure = "the boot sector cannot be read";
     return kStatusDeviceDataError;
   }
-  uint64_t mftCluster = Get64(boot.data() + kBootMftCluster);
-  auto perRecord = static_cast<int8_t>(boot[kBootClustersPerRecord]);
-  // Positive: clusters per record; negative: the record size is 2 to the power of its negation.
-  uint64_t recordSize = 0;
-  if (perRecord > 0)
-    recordSize = uint64_t{static_cast<uint8_t>(perRecord)} * bytesPerCluster;
-  else if (perRecord < 0 && -perRecord < 32)
-    recordSize = uint64_t{1} << -perRecord;
-  if (!IsPowerOfTwo(recordSize) || recordSize < kMinRecordSize || recordSize > kMaxRecordSize)
-    return Corrupt("boot sector: MFT record size field " + std::to_string(perRecord) +
+  uint64_t mftCluster = Get64(boot.data() + ntfs::kBootMftCluster);
+  uint32_t recordSize = ntfs::RecordSizeFromBoot(boot.data(), bytesPerCluster);
+  if (recordSize == 0)
+    return Corrupt("boot sector: MFT record size field " +
+                   std::to_string(static_cast<int8_t>(boot[ntfs::kBootClustersPerRecord])) +
                    " gives no record size from 512 to 65536 bytes");
   if (mftCluster >= _clusters)
     return Corrupt("boot sector: MFT cluster " + std::to_string(mftCluster) +
                    " is outside the volume");
 
   std::vector<uint8_t> record;
-  uint32_t status = ReadRecord(mftCluster, static_cast<uint32_t>(recordSize), record);
+  uint32_t status = ReadRecord(mftCluster, recordSize, record);
   if (status != kStatusSuccess)
     return status;
-  status = ApplyFixups(record);
-  if (status != kStatusSuccess)
-    return status;
-
+  std::string problem;
+  if (!ntfs::ApplyFixups(record, problem))
+    return Corrupt("MFT record 6 " + problem);
   const uint8_t* r = record.data();
-  if (!(Get16(r + kRecordFlags) & kRecordInUse))
+  if (!(Get16(r + ntfs::kRecordFlags) & ntfs::kRecordInUse))
     return Corrupt("MFT record 6 is not in use");
-  if (Get64(r + kRecordBaseReference) != 0)
+  if (Get64(r + ntfs::kRecordBaseReference) != 0)
     return Corrupt("MFT record 6 is an extension of another record");
-  uint32_t bytesInUse = Get32(r + kRecordBytesInUse);
-  uint32_t at = Get16(r + kRecordFirstAttribute);
-  if (bytesInUse > record.size() || at < kRecordHeaderSize || at >= bytesInUse)
-    return Corrupt("MFT record 6: attributes at " + std::to_string(at) + " of " +
-                   std::to_string(bytesInUse) + " bytes in use");
-  // Every attribute is at least 16 bytes long, so the walk always moves on.
-  for (;;) {
-    if (bytesInUse - at < 4)
-      return Corrupt("MFT record 6: the attributes run past the bytes in use");
-    uint32_t type = Get32(r + at);
-    if (type == kAttributeEnd)
-      break;
-    if (bytesInUse - at < 16)
-      return Corrupt("MFT record 6: the attributes run past the bytes in use");
-    uint32_t length = Get32(r + at + 4);
-    if (length < 16 || length % 8 != 0 || length > bytesInUse - at)
-      return Corrupt("MFT record 6: attribute at " + std::to_string(at) + " has length " +
-                     std::to_string(length));
-    if (type == kAttributeData && r[at + 9] == 0)
-      return ParseData(r + at, length);
-    at += length;
-  }
+  uint32_t at = 0;
+  uint32_t length = 0;
+  if (ntfs::FindAttribute(record, ntfs::kAttributeData, 0, at, length, problem))
+    return ParseData(r + at, length);
+  if (!problem.empty())
+    return Corrupt("MFT record 6: " + problem);
   // A $Bitmap so fragmented that its runs moved to other records is not followed.
   return Corrupt("MFT record 6 has no unnamed $DATA attribute");
 }
@@ -185,40 +116,14 @@ uint32_t CNtfsBitmapFile::ReadRecord(uint64_t mftCluster, uint32_t recordSize,
   return kStatusSuccess;
 }
 
-uint32_t CNtfsBitmapFile::ApplyFixups(std::vector<uint8_t>& record) {
-  uint8_t* r = record.data();
-  if (std::memcmp(r, "FILE", 4) != 0)
-    return Corrupt("MFT record 6 has no FILE signature");
-  uint32_t usaOffset = Get16(r + kRecordUsaOffset);
-  uint32_t usaCount = Get16(r + kRecordUsaCount);
-  uint32_t strides = static_cast<uint32_t>(record.size() / kFixupStride);
-  // The array must lie in the first stride, before the first protected word, so that applying
-  // it cannot change it.
-  if (usaCount != strides + 1 || usaOffset < 8 || usaOffset % 2 != 0 ||
-      usaOffset + 2 * usaCount > kFixupStride - 2)
-    return Corrupt("MFT record 6: update sequence of " + std::to_string(usaCount) + " entries at " +
-                   std::to_string(usaOffset) + " does not fit a record of " +
-                   std::to_string(record.size()) + " bytes");
-  uint16_t sequence = Get16(r + usaOffset);
-  for (uint32_t i = 1; i <= strides; ++i) {
-    uint8_t* word = r + i * kFixupStride - 2;
-    if (Get16(word) != sequence)
-      return Corrupt("MFT record 6: stride " + std::to_string(i - 1) +
-                     " fails its update sequence check");
-    Set16(word, Get16(r + usaOffset + 2 * i));
-  }
-  return kStatusSuccess;
-}
-
 uint32_t CNtfsBitmapFile::ParseData(const uint8_t* a, uint32_t length) {
   uint64_t needed = (_clusters + 7) / 8;
+  std::string problem;
   if (a[8] == 0) {
-    if (length < kResidentHeaderSize)
-      return Corrupt("$Bitmap: resident header is cut short");
-    uint32_t valueLength = Get32(a + 16);
-    uint32_t valueOffset = Get16(a + 20);
-    if (valueOffset > length || valueLength > length - valueOffset)
-      return Corrupt("$Bitmap: resident value lies outside its attribute");
+    uint32_t valueOffset = 0;
+    uint32_t valueLength = 0;
+    if (!ntfs::ResidentValue(a, length, valueOffset, valueLength, problem))
+      return Corrupt("$Bitmap: " + problem);
     if (valueLength < needed)
       return Corrupt("$Bitmap: " + std::to_string(valueLength) + " bytes cannot map " +
                      std::to_string(_clusters) + " clusters");
@@ -227,75 +132,18 @@ uint32_t CNtfsBitmapFile::ParseData(const uint8_t* a, uint32_t length) {
     return kStatusSuccess;
   }
 
-  if (length < kNonResidentHeaderSize)
-    return Corrupt("$Bitmap: non-resident header is cut short");
-  if (Get16(a + 12) & (kAttributeCompressed | kAttributeEncrypted | kAttributeSparse))
-    return Corrupt("$Bitmap is compressed, encrypted or sparse");
-  uint64_t startVcn = Get64(a + 16);
-  uint64_t lastVcn = Get64(a + 24);
-  uint32_t runsOffset = Get16(a + 32);
-  uint64_t allocated = Get64(a + 40);
-  uint64_t dataSize = Get64(a + 48);
-  uint64_t initSize = Get64(a + 56);
-  if (startVcn != 0)
-    return Corrupt("$Bitmap: the base record's runs start at cluster " + std::to_string(startVcn) +
-                   " of the file");
-  if (lastVcn >= _clusters)
-    return Corrupt("$Bitmap: " + std::to_string(lastVcn) + " clusters exceed the volume");
-  if (runsOffset < kNonResidentHeaderSize || runsOffset >= length)
-    return Corrupt("$Bitmap: data runs at " + std::to_string(runsOffset) +
-                   " lie outside their attribute");
-  if (initSize > dataSize || dataSize > allocated ||
-      allocated > (lastVcn + 1) * _volume.GetBytesPerCluster())
-    return Corrupt("$Bitmap: sizes " + std::to_string(initSize) + " / " + std::to_string(dataSize) +
-                   " / " + std::to_string(allocated) + " do not fit its clusters");
-  if (dataSize < needed)
-    return Corrupt("$Bitmap: " + std::to_string(dataSize) + " bytes cannot map " +
+  ntfs::NonResident stream;
+  if (!ntfs::ReadNonResident(a, length, _clusters, _volume.GetBytesPerCluster(), stream, problem))
+    return Corrupt("$Bitmap: " + problem);
+  if (stream.DataSize < needed)
+    return Corrupt("$Bitmap: " + std::to_string(stream.DataSize) + " bytes cannot map " +
                    std::to_string(_clusters) + " clusters");
-  _dataSize = dataSize;
-  _initSize = initSize;
-  return DecodeRuns(a + runsOffset, length - runsOffset, lastVcn);
-}
-
-uint32_t CNtfsBitmapFile::DecodeRuns(const uint8_t* p, uint32_t size, uint64_t lastVcn) {
-  _runs.clear();
-  uint64_t vcn = 0;
-  uint64_t lcn = 0;
-  uint32_t at = 0;
-  while (at < size && p[at] != 0) {
-    unsigned lengthBytes = p[at] & 0x0F;
-    unsigned offsetBytes = p[at] >> 4;
-    if (lengthBytes == 0 || lengthBytes > 8 || offsetBytes > 8)
-      return Corrupt("$Bitmap: data run header " + std::to_string(p[at]));
-    // A run without an offset is a hole; the bitmap of a volume never has one.
-    if (offsetBytes == 0)
-      return Corrupt("$Bitmap: sparse data run");
-    if (1 + lengthBytes + offsetBytes > size - at)
-      return Corrupt("$Bitmap: data run runs past its attribute");
-    uint64_t length = GetUnsigned(p + at + 1, lengthBytes);
-    int64_t delta = GetSigned(p + at + 1 + lengthBytes, offsetBytes);
-    if (delta < 0) {
-      uint64_t back = static_cast<uint64_t>(-(delta + 1)) + 1;
-      if (back > lcn)
-        return Corrupt("$Bitmap: data run starts before the volume");
-      lcn -= back;
-    } else {
-      if (static_cast<uint64_t>(delta) >= _clusters - lcn)
-        return Corrupt("$Bitmap: data run starts past the end of the volume");
-      lcn += static_cast<uint64_t>(delta);
-    }
-    if (length == 0 || length > _clusters - lcn)
-      return Corrupt("$Bitmap: data run of " + std::to_string(length) + " clusters at " +
-                     std::to_string(lcn) + " runs past the end of the volume");
-    if (length > lastVcn + 1 - vcn)
-      return Corrupt("$Bitmap: data runs hold more clusters than the attribute");
-    _runs.push_back({vcn, lcn, length});
-    vcn += length;
-    at += 1 + lengthBytes + offsetBytes;
-  }
-  if (vcn != lastVcn + 1)
-    return Corrupt("$Bitmap: data runs hold " + std::to_string(vcn) + " of its " +
-                   std::to_string(lastVcn + 1) + " clusters");
+  if (stream.Reach() != stream.LastVcn + 1)
+    return Corrupt("$Bitmap: data runs hold " + std::to_string(stream.Reach()) + " of its " +
+                   std::to_string(stream.LastVcn + 1) + " clusters");
+  _dataSize = stream.DataSize;
+  _initSize = stream.InitSize;
+  _runs = std::move(stream.Runs);
   return kStatusSuccess;
 }
 
@@ -315,7 +163,7 @@ uint32_t CNtfsBitmapFile::ReadBytes(uint64_t offset, uint8_t* out, uint32_t size
   while (stored > 0) {
     uint64_t vcn = offset / bytesPerCluster;
     auto run = std::upper_bound(_runs.begin(), _runs.end(), vcn,
-                                [](uint64_t v, const Run& r) { return v < r.Vcn; });
+                                [](uint64_t v, const ntfs::DataRun& r) { return v < r.Vcn; });
     if (run == _runs.begin())
       return Corrupt("$Bitmap: no data run holds cluster " + std::to_string(vcn));
     --run;

@@ -8,6 +8,7 @@
 // volume, makes every answer kStatusDiskCorruptError; GetFailureReason says what was wrong.
 #pragma once
 
+#include "engine/volume/NtfsRecord.h"
 #include "engine/volume/VolumeInfo.h"
 #include "platform/VolumeBitmap.h"
 
@@ -37,27 +38,19 @@ public:
   const std::string& GetFailureReason() const { return _failure; }
 
 private:
-  struct Run {
-    uint64_t Vcn;    // first cluster of the file this run holds
-    uint64_t Lcn;    // where it lies on the volume
-    uint64_t Length; // clusters
-  };
-
   uint32_t Load();
   uint32_t Corrupt(std::string reason);
   uint32_t ReadRecord(uint64_t mftCluster, uint32_t recordSize, std::vector<uint8_t>& record);
-  uint32_t ApplyFixups(std::vector<uint8_t>& record);
   uint32_t ParseData(const uint8_t* attribute, uint32_t length);
-  uint32_t DecodeRuns(const uint8_t* runs, uint32_t size, uint64_t lastVcn);
   uint32_t ReadBytes(uint64_t offset, uint8_t* out, uint32_t size);
 
   CVolumeInfo& _volume;
   bool _loaded = false;
   uint32_t _loadStatus = kStatusSuccess;
-  uint64_t _clusters = 0; // clusters of the volume
-  uint64_t _dataSize = 0; // bytes of the bitmap
-  uint64_t _initSize = 0; // bytes written; the rest reads as zero
-  std::vector<Run> _runs; // empty when the bitmap is resident
+  uint64_t _clusters = 0;           // clusters of the volume
+  uint64_t _dataSize = 0;           // bytes of the bitmap
+  uint64_t _initSize = 0;           // bytes written; the rest reads as zero
+  std::vector<ntfs::DataRun> _runs; // empty when the bitmap is resident
   std::vector<uint8_t> _resident;
   std::vector<uint8_t> _scratch;
   std::string _failure;

@@ -1,5 +1,6 @@
 #include "engine/volume/NtfsMft.h"
 
+#include "engine/volume/NtfsRecord.h"
 #include "engine/volume/VolumeInfo.h"
 #include "platform/Bytes.h"
 
@@ -10,50 +11,10 @@
 namespace bw {
 namespace {
 
-// NTFS protects each 512-byte stride of a record with an update sequence number.
-constexpr uint32_t kFixupStride = 512;
-constexpr uint32_t kMinRecordSize = 512;
-constexpr uint32_t kMaxRecordSize = 65536;
-
-constexpr uint32_t kBootMftCluster = 48;
-constexpr uint32_t kBootClustersPerRecord = 64;
-
-constexpr uint32_t kRecordUsaOffset = 4;
-constexpr uint32_t kRecordUsaCount = 6;
-constexpr uint32_t kRecordFirstAttribute = 20;
-constexpr uint32_t kRecordFlags = 22;
-constexpr uint32_t kRecordBytesInUse = 24;
-constexpr uint32_t kRecordHeaderSize = 40;
-constexpr uint16_t kRecordInUse = 0x0001;
-constexpr uint16_t kRecordIsFolder = 0x0002;
-
-constexpr uint32_t kAttributeList = 0x20;
-constexpr uint32_t kAttributeData = 0x80;
-constexpr uint32_t kAttributeIndexAllocation = 0xA0;
-constexpr uint32_t kAttributeBitmap = 0xB0;
-constexpr uint32_t kAttributeEnd = 0xFFFFFFFF;
-constexpr uint32_t kResidentHeaderSize = 24;
-constexpr uint32_t kNonResidentHeaderSize = 64;
-constexpr uint16_t kAttributeCompressed = 0x0001;
-constexpr uint16_t kAttributeEncrypted = 0x4000;
-constexpr uint16_t kAttributeSparse = 0x8000;
+using namespace ntfs;
 
 // A bitmap of this many bytes is read per request.
 constexpr uint32_t kBitmapChunk = 65536;
-
-uint64_t GetUnsigned(const uint8_t* p, unsigned bytes) {
-  uint64_t v = 0;
-  for (unsigned i = bytes; i > 0; --i)
-    v = (v << 8) | p[i - 1];
-  return v;
-}
-
-int64_t GetSigned(const uint8_t* p, unsigned bytes) {
-  uint64_t v = GetUnsigned(p, bytes);
-  if (bytes < 8 && (p[bytes - 1] & 0x80))
-    v |= ~uint64_t{0} << (bytes * 8);
-  return static_cast<int64_t>(v);
-}
 
 } // namespace
 
@@ -74,19 +35,11 @@ bool CNtfsMft::LoadMft() {
   if (!_volume.ReadSectors(boot.data(), 0, 1))
     return Fail("the boot sector cannot be read");
   _mftCluster = Get64(boot.data() + kBootMftCluster);
-  auto perRecord = static_cast<int8_t>(boot[kBootClustersPerRecord]);
-  // Positive: clusters per record; negative: the record size is 2 to the power of its negation.
-  uint64_t recordSize = 0;
-  if (perRecord > 0)
-    recordSize = uint64_t{static_cast<uint8_t>(perRecord)} * bytesPerCluster;
-  else if (perRecord < 0 && -perRecord < 32)
-    recordSize = uint64_t{1} << -perRecord;
-  if (!std::has_single_bit(recordSize) || recordSize < kMinRecordSize ||
-      recordSize > kMaxRecordSize)
+  _recordSize = RecordSizeFromBoot(boot.data(), bytesPerCluster);
+  if (_recordSize == 0)
     return Fail("boot sector: no MFT record size from 512 to 65536 bytes");
   if (_mftCluster >= _clusters)
     return Fail("boot sector: the MFT starts outside the volume");
-  _recordSize = static_cast<uint32_t>(recordSize);
 
   // $MFT's own record is the first of its first extent, where the boot sector says.
   std::vector<uint8_t> record;
@@ -135,125 +88,41 @@ bool CNtfsMft::ReadRecord(uint64_t number, std::vector<uint8_t>& record) {
 }
 
 bool CNtfsMft::ApplyFixups(std::vector<uint8_t>& record, const std::string& what) {
-  uint8_t* r = record.data();
-  if (std::memcmp(r, "FILE", 4) != 0)
-    return Fail(what + " has no FILE signature");
-  uint32_t usaOffset = Get16(r + kRecordUsaOffset);
-  uint32_t usaCount = Get16(r + kRecordUsaCount);
-  uint32_t strides = static_cast<uint32_t>(record.size() / kFixupStride);
-  if (usaCount != strides + 1 || usaOffset < 8 || usaOffset % 2 != 0 ||
-      usaOffset + 2 * usaCount > kFixupStride - 2)
-    return Fail(what + ": its update sequence does not fit the record");
-  uint16_t sequence = Get16(r + usaOffset);
-  for (uint32_t i = 1; i <= strides; ++i) {
-    uint8_t* word = r + i * kFixupStride - 2;
-    if (Get16(word) != sequence)
-      return Fail(what + ": a stride fails its update sequence check");
-    Set16(word, Get16(r + usaOffset + 2 * i));
-  }
-  uint32_t bytesInUse = Get32(r + kRecordBytesInUse);
-  uint32_t first = Get16(r + kRecordFirstAttribute);
-  if (bytesInUse > record.size() || first < kRecordHeaderSize || first >= bytesInUse)
-    return Fail(what + ": its attributes lie outside the bytes in use");
-  return true;
+  std::string problem;
+  return ntfs::ApplyFixups(record, problem) || Fail(what + " " + problem);
 }
 
 bool CNtfsMft::FindAttribute(const std::vector<uint8_t>& record, uint32_t type, uint8_t nameLength,
                              uint32_t& at, uint32_t& length, const std::string& what) {
   _failure.clear();
-  const uint8_t* r = record.data();
-  uint32_t bytesInUse = Get32(r + kRecordBytesInUse);
-  uint32_t pos = Get16(r + kRecordFirstAttribute);
-  // Every attribute is at least 16 bytes long, so the walk always moves on.
-  for (;;) {
-    if (bytesInUse - pos < 4)
-      return Fail(what + ": the attributes run past the bytes in use");
-    uint32_t found = Get32(r + pos);
-    if (found == kAttributeEnd)
-      return false;
-    if (bytesInUse - pos < 16)
-      return Fail(what + ": the attributes run past the bytes in use");
-    uint32_t size = Get32(r + pos + 4);
-    if (size < 16 || size % 8 != 0 || size > bytesInUse - pos)
-      return Fail(what + ": an attribute has length " + std::to_string(size));
-    if (found == type && r[pos + 9] == nameLength) {
-      at = pos;
-      length = size;
-      return true;
-    }
-    pos += size;
-  }
+  std::string problem;
+  if (ntfs::FindAttribute(record, type, nameLength, at, length, problem))
+    return true;
+  return problem.empty() ? false : Fail(what + ": " + problem);
 }
 
 bool CNtfsMft::ParseStream(const uint8_t* a, uint32_t length, CStream& stream,
                            const std::string& what) {
   stream = CStream{};
+  std::string problem;
   if (a[8] == 0) {
-    if (length < kResidentHeaderSize)
-      return Fail(what + ": resident header is cut short");
-    uint32_t valueLength = Get32(a + 16);
-    uint32_t valueOffset = Get16(a + 20);
-    if (valueOffset > length || valueLength > length - valueOffset)
-      return Fail(what + ": resident value lies outside its attribute");
+    uint32_t valueOffset = 0;
+    uint32_t valueLength = 0;
+    if (!ResidentValue(a, length, valueOffset, valueLength, problem))
+      return Fail(what + ": " + problem);
     stream.Resident = true;
     stream.Value.assign(a + valueOffset, a + valueOffset + valueLength);
     stream.DataSize = stream.InitSize = valueLength;
     return true;
   }
-  if (length < kNonResidentHeaderSize)
-    return Fail(what + ": non-resident header is cut short");
-  if (Get16(a + 12) & (kAttributeCompressed | kAttributeEncrypted | kAttributeSparse))
-    return Fail(what + " is compressed, encrypted or sparse");
-  uint64_t startVcn = Get64(a + 16);
-  uint64_t lastVcn = Get64(a + 24);
-  uint32_t runsOffset = Get16(a + 32);
-  uint64_t allocated = Get64(a + 40);
-  stream.DataSize = Get64(a + 48);
-  stream.InitSize = Get64(a + 56);
-  if (startVcn != 0)
-    return Fail(what + ": the base record's runs do not start the stream");
-  if (lastVcn >= _clusters)
-    return Fail(what + " holds more clusters than the volume");
-  if (runsOffset < kNonResidentHeaderSize || runsOffset >= length)
-    return Fail(what + ": its data runs lie outside their attribute");
-  if (stream.InitSize > stream.DataSize || stream.DataSize > allocated ||
-      allocated > (lastVcn + 1) * _volume.GetBytesPerCluster())
-    return Fail(what + ": its sizes do not fit its clusters");
-
-  const uint8_t* p = a + runsOffset;
-  uint32_t size = length - runsOffset;
-  uint64_t vcn = 0;
-  uint64_t lcn = 0;
-  uint32_t pos = 0;
-  while (pos < size && p[pos] != 0) {
-    unsigned lengthBytes = p[pos] & 0x0F;
-    unsigned offsetBytes = p[pos] >> 4;
-    // A run without an offset is a hole, which none of the streams read here may have.
-    if (lengthBytes == 0 || lengthBytes > 8 || offsetBytes == 0 || offsetBytes > 8 ||
-        1 + lengthBytes + offsetBytes > size - pos)
-      return Fail(what + ": a data run is malformed");
-    uint64_t count = GetUnsigned(p + pos + 1, lengthBytes);
-    int64_t delta = GetSigned(p + pos + 1 + lengthBytes, offsetBytes);
-    if (delta < 0) {
-      uint64_t back = static_cast<uint64_t>(-(delta + 1)) + 1;
-      if (back > lcn)
-        return Fail(what + ": a data run starts before the volume");
-      lcn -= back;
-    } else {
-      if (static_cast<uint64_t>(delta) >= _clusters - lcn)
-        return Fail(what + ": a data run starts past the end of the volume");
-      lcn += static_cast<uint64_t>(delta);
-    }
-    if (count == 0 || count > _clusters - lcn || count > lastVcn + 1 - vcn)
-      return Fail(what + ": a data run runs past the volume or its attribute");
-    stream.Runs.push_back({vcn, lcn, count});
-    vcn += count;
-    pos += 1 + lengthBytes + offsetBytes;
-  }
+  NonResident runs;
+  if (!ReadNonResident(a, length, _clusters, _volume.GetBytesPerCluster(), runs, problem))
+    return Fail(what + ": " + problem);
+  stream.DataSize = runs.DataSize;
   // Only the runs held in the base record are known; a stream longer than they are is read no
   // further than they reach.
-  uint64_t reach = vcn * _volume.GetBytesPerCluster();
-  stream.InitSize = std::min(stream.InitSize, reach);
+  stream.InitSize = std::min(runs.InitSize, runs.Reach() * _volume.GetBytesPerCluster());
+  stream.Runs = std::move(runs.Runs);
   return true;
 }
 
@@ -272,7 +141,7 @@ bool CNtfsMft::ReadStream(const CStream& stream, uint64_t offset, uint8_t* out, 
   while (size > 0) {
     uint64_t vcn = offset / bytesPerCluster;
     auto run = std::upper_bound(stream.Runs.begin(), stream.Runs.end(), vcn,
-                                [](uint64_t v, const CStream::Run& r) { return v < r.Vcn; });
+                                [](uint64_t v, const ntfs::DataRun& r) { return v < r.Vcn; });
     if (run == stream.Runs.begin())
       return Fail(what + ": no data run holds it");
     --run;

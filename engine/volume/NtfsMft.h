@@ -7,6 +7,8 @@
 // hold together makes the call fail; GetFailureReason says what was wrong.
 #pragma once
 
+#include "engine/volume/NtfsRecord.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,14 +49,9 @@ public:
 private:
   /// One attribute's value: resident bytes, or data runs with its sizes.
   struct CStream {
-    struct Run {
-      uint64_t Vcn;
-      uint64_t Lcn;
-      uint64_t Length;
-    };
     bool Resident = false;
     std::vector<uint8_t> Value;
-    std::vector<Run> Runs;
+    std::vector<ntfs::DataRun> Runs;
     uint64_t DataSize = 0;
     uint64_t InitSize = 0;
   };

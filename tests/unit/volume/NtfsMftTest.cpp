@@ -92,7 +92,7 @@ TEST_F(NtfsMftTest, UnsoundStructuresFailWithAReason) {
        },
        "has length 0"},
       {"bytes in use past the record", [](CNtfsImage& i) { Set32(i.RecordAt(0) + 24, 5000); },
-       "outside the bytes in use"},
+       "bytes in use"},
       {"run past the volume",
        [](CNtfsImage& i) {
          uint8_t* a = i.RecordAt(0) + Get16(i.RecordAt(0) + 20);
