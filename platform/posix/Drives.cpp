@@ -166,9 +166,6 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
     fd = ::open(entry->RawSource.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
       return false;
-    // A scan reads the free space front to back between its reads of the FAT or bitmap: a
-    // larger read-ahead keeps the disk streaming across those.
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     _sources[entry->Letter] = fd;
   }
   uint64_t bytes = uint64_t{count} * sectorSize;
