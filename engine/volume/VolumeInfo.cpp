@@ -284,26 +284,20 @@ bool CVolumeInfo::ReadSectors(void* buffer, uint64_t first, uint32_t count) {
   return bw::ReadSectors(_platform, _osFamily, _letter, first, count, GetBytesPerSector(), buffer);
 }
 
-bool CVolumeInfo::ReadClusters(void* buffer, uint64_t first, uint32_t count) {
-  if (count == 0 || first > ~uint64_t{0} - count)
-    return false;
-  uint64_t last = first + count - 1;
-  uint64_t sector;
+bool CVolumeInfo::ReadCluster(void* buffer, uint64_t cluster) {
+  uint64_t first;
   if (IsFat()) {
-    if (first < 2 || last > uint64_t{GetClusterCount()} + 1)
+    if (cluster < 2 || cluster > uint64_t{GetClusterCount()} + 1)
       return false;
-    sector = (first - 2) * _sectorsPerCluster + _firstDataSector;
+    first = (cluster - 2) * _sectorsPerCluster + _firstDataSector;
   } else if (_type == FileSystemType::Ntfs) {
-    if (last >= GetNtfsClusterCount())
+    if (cluster >= GetNtfsClusterCount())
       return false;
-    sector = first * _sectorsPerCluster;
+    first = cluster * _sectorsPerCluster;
   } else {
     return false;
   }
-  uint64_t sectors = uint64_t{count} * _sectorsPerCluster;
-  if (sectors > 0xFFFFFFFFu)
-    return false;
-  return ReadSectors(buffer, sector, static_cast<uint32_t>(sectors));
+  return ReadSectors(buffer, first, _sectorsPerCluster);
 }
 
 uint64_t GetFreeBytes(IPlatform& platform, char letter, uint16_t osFamily) {
