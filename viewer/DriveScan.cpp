@@ -117,7 +117,7 @@ bool CDriveScan::OpenDrive() {
             "Drive Not Ready", kMbOk | kMbIconError);
     return false;
   }
-  if (!AllocateClusterBuffer()) {
+  if (!AllocateClusterBuffer() || !_window.Allocate()) {
     Message(WithLetter("Not enough memory to scan drive ", _letter, ":."), kViewerTitle,
             kMbOk | kMbIconWarning);
     return false;
@@ -160,8 +160,9 @@ ScanOutcome CDriveScan::Scan() {
   }
 }
 
-ClusterTest CDriveScan::TestCluster(uint64_t cluster) {
-  if (!_opened || !_volume.ReadCluster(_clusterBuffer.data(), cluster)) {
+ClusterTest CDriveScan::TestCluster(uint64_t cluster, uint64_t runEnd) {
+  _lastRead = _opened ? _window.Get(cluster, runEnd) : nullptr;
+  if (!_lastRead) {
     Message("Failed to read a cluster from the disk, it may contain errors.", kViewerTitle,
             kMbOk | kMbIconWarning);
     _cancelled = true;
@@ -169,16 +170,16 @@ ClusterTest CDriveScan::TestCluster(uint64_t cluster) {
     return ClusterTest::ReadFailed;
   }
   uint32_t size = _volume.GetBytesPerCluster();
-  bool blank = _requiredFill ? IsFilledWith(_clusterBuffer.data(), size, *_requiredFill)
-                             : IsBlankCluster(_clusterBuffer.data(), size);
+  bool blank = _requiredFill ? IsFilledWith(_lastRead, size, *_requiredFill)
+                             : IsBlankCluster(_lastRead, size);
   return blank ? ClusterTest::Blank : ClusterTest::DeletedData;
 }
 
 void CDriveScan::RecordHit(uint64_t cluster) {
   ++_hits;
-  if (_hits == 1)
+  if (_hits == 1 && _lastRead)
     _view.SetDataLines(
-        DisplayLines(_view.GetDisplayMode(), _clusterBuffer.data(), _volume.GetBytesPerCluster()));
+        DisplayLines(_view.GetDisplayMode(), _lastRead, _volume.GetBytesPerCluster()));
   SetText(StatisticText::DeletedClusters, _hits);
   _view.AppendCluster(std::to_string(cluster));
   _view.RefreshTexts();
@@ -201,6 +202,11 @@ void CDriveScan::FinishScan(ScanOutcome& outcome, std::optional<uint64_t> readTo
 }
 
 void CDriveScan::SetScanning(bool scanning) {
+  // The cluster buffer keeps the last cluster the scan read, as it did when every cluster was
+  // read into it.
+  if (!scanning && _lastRead && _clusterBuffer.size() >= _volume.GetBytesPerCluster())
+    std::memcpy(_clusterBuffer.data(), _lastRead, _volume.GetBytesPerCluster());
+  _lastRead = nullptr;
   _running = scanning;
   _view.SetScanning(scanning);
 }

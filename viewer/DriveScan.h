@@ -7,6 +7,7 @@
 
 #include "engine/JobControl.h"
 #include "engine/volume/VolumeInfo.h"
+#include "viewer/ClusterWindow.h"
 #include "viewer/ViewerView.h"
 
 #include <cstdint>
@@ -82,9 +83,10 @@ public:
   /// BeginScan and then the scan it chose, for front ends without posted messages.
   ScanOutcome Scan();
 
-  /// Reads cluster into the cluster buffer and tests it. A failed read shows its message and
-  /// sets the cancel flag.
-  ClusterTest TestCluster(uint64_t cluster);
+  /// Reads cluster and tests it. A failed read shows its message and sets the cancel flag.
+  /// runEnd: the free clusters from cluster up to (not including) runEnd are read with it in
+  /// one read, for the calls that follow; by default cluster is read alone.
+  ClusterTest TestCluster(uint64_t cluster, uint64_t runEnd = 0);
 
   /// Cancel Scan: asks "Are you sure you want to stop scanning?"; Yes stops the scan at its
   /// next poll.
@@ -139,6 +141,8 @@ private:
   uint64_t _hits = 0;
   std::string _failureDetail;
   std::vector<uint8_t> _clusterBuffer;
+  CClusterWindow _window{_volume};
+  const uint8_t* _lastRead = nullptr; // the cluster TestCluster read last, in the window
   std::optional<uint8_t> _requiredFill;
 };
 

@@ -43,18 +43,32 @@ bool CDriveScan::WalkFatChunk(const uint8_t* chunk, uint64_t chunkByte, uint32_t
                               uint64_t& c, uint64_t lastCluster) {
   FileSystemType type = _volume.GetFileSystemType();
   uint32_t width = EntryWidth(type);
+  // The offsets come from the volume's own sector size, so that a chunk of 8 sectors of 4096
+  // bytes is walked as surely as one of 64 sectors of 512.
+  auto inChunk = [&](uint64_t cluster) {
+    uint64_t offset = EntryOffset(type, cluster);
+    return offset >= chunkByte && offset - chunkByte + width <= chunkBytes;
+  };
+  auto isFree = [&](uint64_t cluster) {
+    return EntryValue(type, chunk + (EntryOffset(type, cluster) - chunkByte), cluster) == 0;
+  };
+  uint64_t runEnd = 0; // the free clusters before this were read with the run's first
   for (; c <= lastCluster; ++c) {
-    // The offsets come from the volume's own sector size, so that a chunk of 8 sectors of
-    // 4096 bytes is walked as surely as one of 64 sectors of 512.
-    uint64_t offset = EntryOffset(type, c);
-    if (offset < chunkByte || offset - chunkByte + width > chunkBytes)
+    if (!inChunk(c))
       return true;
     if (c % 100 == 0) {
       SetText(StatisticText::ReadTo, c);
       _view.RefreshTexts();
     }
-    if (EntryValue(type, chunk + (offset - chunkByte), c) == 0) {
-      ClusterTest test = TestCluster(c);
+    if (isFree(c)) {
+      if (c >= runEnd) {
+        // The free clusters that follow in this chunk are read with this one.
+        runEnd = c + 1;
+        while (runEnd <= lastCluster && runEnd - c < _window.GetCapacity() && inChunk(runEnd) &&
+               isFree(runEnd))
+          ++runEnd;
+      }
+      ClusterTest test = TestCluster(c, runEnd);
       if (test == ClusterTest::ReadFailed)
         return false;
       if (test == ClusterTest::DeletedData)

@@ -26,12 +26,14 @@ uint32_t CDriveScan::QueryBitmap(IVolumeBitmapHandle*& source, IVolumeBitmapHand
 
 bool CDriveScan::WalkBitmapPiece(const uint8_t* bits, uint64_t pieceStart, uint64_t first,
                                  uint32_t count, uint64_t& next) {
+  auto isFree = [bits](uint32_t i) { return !(bits[i / 8] & (1u << (i % 8))); };
+  uint32_t runEnd = 0; // the free clusters before this were read with the run's first
   for (uint32_t i = static_cast<uint32_t>(first - pieceStart); i < count; ++i) {
     if (bits[i / 8] == 0xFF && i % 8 == 0) {
       i += 7; // eight clusters in use
       continue;
     }
-    if (bits[i / 8] & (1u << (i % 8)))
+    if (!isFree(i))
       continue;
     uint64_t cluster = pieceStart + i;
     if (cluster % 100 == 0) {
@@ -41,7 +43,13 @@ bool CDriveScan::WalkBitmapPiece(const uint8_t* bits, uint64_t pieceStart, uint6
       if (_cancelled)
         return false;
     }
-    ClusterTest test = TestCluster(cluster);
+    if (i >= runEnd) {
+      // The free clusters that follow in this piece are read with this one.
+      runEnd = i + 1;
+      while (runEnd < count && runEnd - i < _window.GetCapacity() && isFree(runEnd))
+        ++runEnd;
+    }
+    ClusterTest test = TestCluster(cluster, pieceStart + runEnd);
     if (test == ClusterTest::ReadFailed)
       return false;
     if (test == ClusterTest::DeletedData)

@@ -284,20 +284,26 @@ bool CVolumeInfo::ReadSectors(void* buffer, uint64_t first, uint32_t count) {
   return bw::ReadSectors(_platform, _osFamily, _letter, first, count, GetBytesPerSector(), buffer);
 }
 
-bool CVolumeInfo::ReadCluster(void* buffer, uint64_t cluster) {
-  uint64_t first;
+bool CVolumeInfo::ReadClusters(void* buffer, uint64_t first, uint32_t count) {
+  if (count == 0 || first > ~uint64_t{0} - count)
+    return false;
+  uint64_t last = first + count - 1;
+  uint64_t sector;
   if (IsFat()) {
-    if (cluster < 2 || cluster > uint64_t{GetClusterCount()} + 1)
+    if (first < 2 || last > uint64_t{GetClusterCount()} + 1)
       return false;
-    first = (cluster - 2) * _sectorsPerCluster + _firstDataSector;
+    sector = (first - 2) * _sectorsPerCluster + _firstDataSector;
   } else if (_type == FileSystemType::Ntfs) {
-    if (cluster >= GetNtfsClusterCount())
+    if (last >= GetNtfsClusterCount())
       return false;
-    first = cluster * _sectorsPerCluster;
+    sector = first * _sectorsPerCluster;
   } else {
     return false;
   }
-  return ReadSectors(buffer, first, _sectorsPerCluster);
+  uint64_t sectors = uint64_t{count} * _sectorsPerCluster;
+  if (sectors > 0xFFFFFFFFu)
+    return false;
+  return ReadSectors(buffer, sector, static_cast<uint32_t>(sectors));
 }
 
 uint64_t GetFreeBytes(IPlatform& platform, char letter, uint16_t osFamily) {

@@ -72,7 +72,12 @@ public:
 
   /// Reads one cluster into buffer (GetBytesPerCluster() bytes). FAT clusters are numbered
   /// from 2, NTFS clusters from 0; numbers outside the volume fail without reading.
-  bool ReadCluster(void* buffer, uint64_t cluster);
+  bool ReadCluster(void* buffer, uint64_t cluster) { return ReadClusters(buffer, cluster, 1); }
+
+  /// Reads count clusters that lie one after the other, from cluster first, in one read into
+  /// buffer (count * GetBytesPerCluster() bytes). Fails without reading when any of them lies
+  /// outside the volume.
+  bool ReadClusters(void* buffer, uint64_t first, uint32_t count);
 
   /// True when the last Detect read sector 0, whether or not it then accepted the volume.
   bool WasBootSectorRead() const { return _bootSectorRead; }

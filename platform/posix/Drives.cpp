@@ -15,20 +15,48 @@ namespace bw::posix {
 namespace {
 
 // Direct reads go in whole blocks of this size, at offsets that are multiples of it: a
-// multiple of every logical block size a disk has.
+// multiple of every logical block size a disk has. Reads that are not aligned so go through a
+// window of kDirectWindow bytes, kept from one read to the next.
 constexpr uint64_t kDirectBlock = 4096;
 constexpr uint64_t kDirectWindow = 1024 * 1024;
 
-// Reads bytes at offset from a device opened with O_DIRECT, through an aligned buffer. The
-// kernel writes back what the file systems have pending in the range first and then reads the
-// disk, past every cached page. False when the device refuses (the caller reads normally).
-bool ReadDirect(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
-  void* window = nullptr;
-  if (::posix_memalign(&window, kDirectBlock, kDirectWindow) != 0)
-    return false;
-  bool read = true;
+bool IsBlockDevice(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && S_ISBLK(st.st_mode);
+}
+
+bool ReadWhole(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
   uint64_t done = 0;
-  while (read && done < bytes) {
+  while (done < bytes) {
+    ssize_t n = ::pread(fd, out + done, bytes - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false; // an error, or the end of the volume before the last sector
+    done += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+} // namespace
+
+void CDirectWindow::Release() {
+  std::free(_data);
+  _data = nullptr;
+}
+
+bool CDirectWindow::Read(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
+  // A caller's buffer that is already aligned, at an aligned offset, takes the read itself: the
+  // scan's large reads come this way and are not copied a second time.
+  if (reinterpret_cast<uintptr_t>(out) % kDirectBlock == 0 && offset % kDirectBlock == 0 &&
+      bytes % kDirectBlock == 0)
+    return ReadWhole(fd, offset, bytes, out);
+  if (!_data && ::posix_memalign(&_data, kDirectBlock, kDirectWindow) != 0) {
+    _data = nullptr;
+    return false;
+  }
+  uint64_t done = 0;
+  while (done < bytes) {
     uint64_t at = offset + done;
     uint64_t start = at / kDirectBlock * kDirectBlock;
     uint64_t skip = at - start;
@@ -36,21 +64,16 @@ bool ReadDirect(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
     uint64_t span = (skip + want + kDirectBlock - 1) / kDirectBlock * kDirectBlock;
     ssize_t n;
     do
-      n = ::pread(fd, window, span, static_cast<off_t>(start));
+      n = ::pread(fd, _data, span, static_cast<off_t>(start));
     while (n < 0 && errno == EINTR);
     // The last block of a device may end before the window does: what was asked must be there.
-    if (n < 0 || static_cast<uint64_t>(n) < skip + want) {
-      read = false;
-      break;
-    }
-    std::memcpy(out + done, static_cast<uint8_t*>(window) + skip, want);
+    if (n < 0 || static_cast<uint64_t>(n) < skip + want)
+      return false;
+    std::memcpy(out + done, static_cast<uint8_t*>(_data) + skip, want);
     done += want;
   }
-  std::free(window);
-  return read;
+  return true;
 }
-
-} // namespace
 
 void CDriveTable::Reload() {
   _file.List(_entries);
@@ -83,6 +106,7 @@ void CPosixDrives::CloseSources() {
     if (fd >= 0)
       ::close(fd);
   _directSources.clear();
+  _directWindow.Release();
 }
 
 uint32_t CPosixDrives::GetLogicalDrives() {
@@ -142,6 +166,9 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
     fd = ::open(entry->RawSource.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
       return false;
+    // A scan reads the free space front to back between its reads of the FAT or bitmap: a
+    // larger read-ahead keeps the disk streaming across those.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     _sources[entry->Letter] = fd;
   }
   uint64_t bytes = uint64_t{count} * sectorSize;
@@ -155,33 +182,28 @@ bool CPosixDrives::ReadSectors(RawReader reader, char letter, uint64_t first, ui
   // rewritten through a file.
   auto direct = _directSources.find(entry->Letter);
   if (direct == _directSources.end()) {
-    struct stat st;
     int directFd = -1;
-    if (::fstat(fd, &st) == 0 && S_ISBLK(st.st_mode))
+    if (IsBlockDevice(fd))
       directFd = ::open(entry->RawSource.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
     direct = _directSources.emplace(entry->Letter, directFd).first;
   }
-  if (direct->second >= 0 && ReadDirect(direct->second, offset, bytes, out))
+  if (direct->second >= 0 && _directWindow.Read(direct->second, offset, bytes, out))
     return true;
 
-  // A block device's cache is not the file system's: what the driver wrote through files may
-  // lie behind pages an earlier raw read left there. Dropping them reads the disk as it is.
-  // The kernel drops only whole pages inside the range, so the range is widened to pages;
-  // pages the file system still has to write are never dropped.
-  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-  uint64_t from = offset / page * page;
-  uint64_t to = (offset + bytes + page - 1) / page * page;
-  ::posix_fadvise(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), POSIX_FADV_DONTNEED);
-  uint64_t done = 0;
-  while (done < bytes) {
-    ssize_t n = ::pread(fd, out + done, bytes - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false; // an error, or the end of the volume before the last sector
-    done += static_cast<uint64_t>(n);
+  // A block device that refuses O_DIRECT is read through its cache, which is not the file
+  // system's: what the driver wrote through files may lie behind pages an earlier raw read
+  // left there, so the pages of the range are dropped first (the kernel drops only whole pages
+  // inside the range, so it is widened to pages; pages still to be written are never dropped).
+  // An image file needs none of this: the file system on it writes through the file's own
+  // cache, which is the one read here, so its pages stay warm from one scan to the next.
+  if (IsBlockDevice(fd)) {
+    static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    uint64_t from = offset / page * page;
+    uint64_t to = (offset + bytes + page - 1) / page * page;
+    ::posix_fadvise(fd, static_cast<off_t>(from), static_cast<off_t>(to - from),
+                    POSIX_FADV_DONTNEED);
   }
-  return true;
+  return ReadWhole(fd, offset, bytes, out);
 }
 
 bool CPosixDrives::CheckMounted(char letter, std::string& reason) {

@@ -32,6 +32,22 @@ private:
   std::map<char, dev_t> _devices;
 };
 
+/// Reads through a descriptor opened with O_DIRECT: the kernel writes back what the file
+/// systems have pending in the range and then reads the disk, past every cached page.
+class CDirectWindow {
+public:
+  CDirectWindow() = default;
+  CDirectWindow(const CDirectWindow&) = delete;
+  CDirectWindow& operator=(const CDirectWindow&) = delete;
+  ~CDirectWindow() { Release(); }
+  /// Reads bytes at offset into out; false when the device refuses (the caller reads normally).
+  bool Read(int fd, uint64_t offset, uint64_t bytes, uint8_t* out);
+  void Release();
+
+private:
+  void* _data = nullptr; // the aligned bounce buffer for reads out of line, made on first use
+};
+
 class CPosixDrives final : public IDrives {
 public:
   explicit CPosixDrives(CDriveTable& table) : _table(table) {}
@@ -51,6 +67,7 @@ private:
   std::map<char, int> _sources;       // raw source descriptors, opened on first read
   std::map<char, int> _directSources; // the same opened with O_DIRECT for a block device; -1
                                       // for anything else
+  CDirectWindow _directWindow;
 };
 
 class CPosixSystem final : public ISystem {

@@ -75,7 +75,7 @@ TEST_F(CleanCheckTest, CleanDriveAndOneThatCannotBeRead) {
             "Verify drive C: 0 clusters of free space still hold data, 0 deleted names still "
             "readable (clean)\n");
 
-  platform.DrivesFake.FailRead = [](uint64_t first, uint32_t) { return first > 40; };
+  platform.DrivesFake.FailRead = [](uint64_t first, uint32_t count) { return first + count > 41; };
   CleanCheckResult unread = CheckCleanDrive(platform, 'C', 0x00);
   EXPECT_FALSE(unread.Completed);
   EXPECT_FALSE(unread.IsClean());

@@ -161,7 +161,9 @@ TEST_F(FatScanTest, UnreadableClusterStopsWithoutReport) {
   CFatImage image(test::FloppyGeometry());
   Prepare(image, {20, 40});
   uint64_t bad = image.FirstDataSector() + 30 - 2;
-  platform.DrivesFake.FailRead = [bad](uint64_t first, uint32_t) { return first == bad; };
+  platform.DrivesFake.FailRead = [bad](uint64_t first, uint32_t count) {
+    return first <= bad && bad < first + count;
+  };
   CDriveScan scan(platform, view);
   ASSERT_EQ(scan.BeginScan(), ScanKind::Fat);
   EXPECT_EQ(scan.RunFatScan(), ScanOutcome::ReadFailed);
