@@ -38,6 +38,13 @@ bool ReadWhole(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) {
   return true;
 }
 
+uint64_t FreeBlocksForCaller(const struct statvfs& fs) {
+  // As on Windows, the free space is what this process may fill. The blocks ext4 keeps back
+  // for root are writable by root: left out of the count, a wipe run as root would fill them
+  // one cluster at a time in its final file instead of in whole units.
+  return ::geteuid() == 0 ? fs.f_bfree : fs.f_bavail;
+}
+
 } // namespace
 
 void CDirectWindow::Release() {
@@ -126,7 +133,7 @@ bool CPosixDrives::GetDiskFreeSpaceEx(char letter, uint64_t& freeBytes) {
   struct statvfs fs;
   if (!entry || ::statvfs(entry->MountFolder.c_str(), &fs) != 0)
     return false;
-  freeBytes = uint64_t{fs.f_bavail} * fs.f_frsize;
+  freeBytes = FreeBlocksForCaller(fs) * fs.f_frsize;
   return true;
 }
 
@@ -146,7 +153,7 @@ bool CPosixDrives::GetDiskFreeSpace(char letter, DiskFreeSpace& space) {
     space.BytesPerSector = static_cast<uint32_t>(cluster);
     space.SectorsPerCluster = 1;
   }
-  space.NumberOfFreeClusters = clamp(fs.f_bavail);
+  space.NumberOfFreeClusters = clamp(FreeBlocksForCaller(fs));
   space.TotalNumberOfClusters = clamp(fs.f_blocks);
   return true;
 }
