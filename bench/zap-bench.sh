@@ -5,6 +5,8 @@
 # a flush every 70 writes and at the end); the file is made again and dd writes the same bytes
 # over it in place with the same kind of writes and sync (`dd bs=32K oflag=direct
 # conv=notrunc,fdatasync`) and deletes it, then with 4 MiB writes as the disk's own figure.
+# dd syncs only at its end; bench/zap-loop.c (built here with cc) makes the same writes and the
+# same syncs as the zap, one every 70 writes, and is the baseline with the same sync.
 # Every run ends with a sync inside its clock. Prints MB/s (MB = 10^6 bytes) and the ratios.
 #
 #   bench/zap-bench.sh [--blankwright PATH] [--mib N]   (defaults: build/host, 1024)
@@ -37,6 +39,7 @@ cleanup() {
 trap cleanup EXIT
 export BLANKWRIGHT_HOME=$work/home
 mkdir -p "$BLANKWRIGHT_HOME"
+cc -O2 -o "$work/zap-loop" bench/zap-loop.c
 "$blankwright" config set OverwriteCount 1 >/dev/null
 
 # timed NAME COMMAND...: "NAME seconds", a sync inside the clock.
@@ -66,6 +69,8 @@ measure() {
   timed dd-32K-direct dd_over "$mnt" bs=32K count=$((mib * 32)) oflag=direct
   make_file "$mnt"
   timed dd-4M-direct dd_over "$mnt" bs=4M count=$((mib / 4)) oflag=direct
+  make_file "$mnt"
+  timed same-sync-loop "$work/zap-loop" "$mnt/BIG.BIN"
   "$blankwright" drive remove Y: >/dev/null 2>&1 || true
 }
 
@@ -74,12 +79,13 @@ report() {
     { secs[$1] = $2; mbs[$1] = mb / 1e6 / $2 }
     END {
       printf "%s\n", title
-      n = split("blankwright dd-32K-direct dd-4M-direct", order, " ")
+      n = split("blankwright dd-32K-direct dd-4M-direct same-sync-loop", order, " ")
       for (i = 1; i <= n; i++)
         printf "  %-14s %8.1f MB in %7.2f s  %8.1f MB/s\n", order[i], mb / 1e6, secs[order[i]],
           mbs[order[i]]
       printf "  ratio blankwright/dd-32K-direct  %5.2f\n", mbs["blankwright"] / mbs["dd-32K-direct"]
       printf "  ratio blankwright/dd-4M-direct   %5.2f\n", mbs["blankwright"] / mbs["dd-4M-direct"]
+      printf "  ratio blankwright/same-sync-loop %5.2f\n", mbs["blankwright"] / mbs["same-sync-loop"]
     }' "$2"
 }
 
