@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Zap throughput against dd over the same bytes, on the same volume in the same run: an ext4
-# image loop-mounted on the host and an NTFS image through ntfs-3g. A file of SIZE_MIB is made
+# image loop-mounted on the host, an NTFS image through ntfs-3g and (unless --no-fat) a FAT32
+# image written by the kernel's vfat driver inside User-Mode Linux. A file of SIZE_MIB is made
 # and synced, then overwritten once and deleted by `blankwright zap` (one pass: 32 KiB writes,
 # a flush every 70 writes and at the end); the file is made again and dd writes the same bytes
 # over it in place with the same kind of writes and sync (`dd bs=32K oflag=direct
@@ -9,38 +10,11 @@
 # same syncs as the zap, one every 70 writes, and is the baseline with the same sync.
 # Every run ends with a sync inside its clock. Prints MB/s (MB = 10^6 bytes) and the ratios.
 #
-#   bench/zap-bench.sh [--blankwright PATH] [--mib N]   (defaults: build/host, 1024)
+#   bench/zap-bench.sh [--blankwright PATH] [--mib N] [--no-fat]   (defaults: build/host, 1024)
 #
-# Needs root (loop and FUSE mounts), mkfs.ext4, mkntfs and ntfs-3g. Not part of ctest.
+# Needs root (loop and FUSE mounts), mkfs.ext4, mkntfs, ntfs-3g, mkfs.fat, user-mode-linux and
+# cc. Not part of ctest.
 set -euo pipefail
-
-cd "$(dirname "$0")/.."
-blankwright=build/host/cli/blankwright mib=1024
-while (($#)); do
-  case $1 in
-  --blankwright) blankwright=$2; shift 2 ;;
-  --mib) mib=$2; shift 2 ;;
-  *) echo "usage: bench/zap-bench.sh [--blankwright PATH] [--mib N]" >&2; exit 2 ;;
-  esac
-done
-blankwright=$(readlink -f "$blankwright")
-[[ -x $blankwright ]] || {
-  echo "zap-bench: no $blankwright (cmake --build --preset host)" >&2
-  exit 2
-}
-
-work=$(mktemp -d /tmp/bw-zap-bench.XXXXXX)
-cleanup() {
-  for m in "$work"/*.mnt; do
-    mountpoint -q "$m" 2>/dev/null && umount "$m"
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export BLANKWRIGHT_HOME=$work/home
-mkdir -p "$BLANKWRIGHT_HOME"
-cc -O2 -o "$work/zap-loop" bench/zap-loop.c
-"$blankwright" config set OverwriteCount 1 >/dev/null
 
 # timed NAME COMMAND...: "NAME seconds", a sync inside the clock.
 timed() {
@@ -70,9 +44,45 @@ measure() {
   make_file "$mnt"
   timed dd-4M-direct dd_over "$mnt" bs=4M count=$((mib / 4)) oflag=direct
   make_file "$mnt"
-  timed same-sync-loop "$work/zap-loop" "$mnt/BIG.BIN"
+  timed same-sync-loop "$zap_loop" "$mnt/BIG.BIN"
   "$blankwright" drive remove Y: >/dev/null 2>&1 || true
 }
+
+if [ "${1:-}" = --guest ]; then # BLANKWRIGHT MIB ZAP-LOOP RESULT, inside User-Mode Linux
+  blankwright=$2 mib=$3 zap_loop=$4
+  measure "$BW_UML_MOUNT" "$BW_UML_DEVICE" >"$5"
+  exit
+fi
+
+cd "$(dirname "$0")/.."
+blankwright=build/host/cli/blankwright mib=1024 fat=1
+while (($#)); do
+  case $1 in
+  --blankwright) blankwright=$2; shift 2 ;;
+  --mib) mib=$2; shift 2 ;;
+  --no-fat) fat=0; shift ;;
+  *) echo "usage: bench/zap-bench.sh [--blankwright PATH] [--mib N] [--no-fat]" >&2; exit 2 ;;
+  esac
+done
+blankwright=$(readlink -f "$blankwright")
+[[ -x $blankwright ]] || {
+  echo "zap-bench: no $blankwright (cmake --build --preset host)" >&2
+  exit 2
+}
+
+work=$(mktemp -d /tmp/bw-zap-bench.XXXXXX)
+cleanup() {
+  for m in "$work"/*.mnt; do
+    mountpoint -q "$m" 2>/dev/null && umount "$m"
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export BLANKWRIGHT_HOME=$work/home
+mkdir -p "$BLANKWRIGHT_HOME"
+zap_loop=$work/zap-loop
+cc -O2 -o "$zap_loop" bench/zap-loop.c
+"$blankwright" config set OverwriteCount 1 >/dev/null
 
 report() {
   awk -v title="$1" -v mb="$((mib * 1048576))" '
@@ -110,3 +120,12 @@ ntfs-3g "$ntfs" "$work/ntfs.mnt"
 measure "$work/ntfs.mnt" "$ntfs" >"$work/ntfs.result"
 umount "$work/ntfs.mnt"
 report "NTFS, a $mib MiB file (ntfs-3g on the host)" "$work/ntfs.result"
+
+if [ "$fat" = 1 ]; then
+  fat32=$work/fat32.img
+  allocate "$fat32"
+  mkfs.fat -F 32 -s 8 -n BWBENCH "$fat32" >/dev/null 2>&1
+  scripts/uml-run -q -t 1500 "$fat32" -- bash "$PWD/bench/zap-bench.sh" --guest "$blankwright" \
+    "$mib" "$zap_loop" "$work/fat32.result"
+  report "FAT32, a $mib MiB file (vfat inside User-Mode Linux)" "$work/fat32.result"
+fi
