@@ -7,7 +7,7 @@
 #
 # Needs mkfs.fat, mtools, fusefat, mkntfs, ntfs-3g and blkls; not part of ctest. Both tools
 # read the same image file, the page cache warmed by a first pass of each, so that the
-# figures compare the work done rather than the disk.
+# figures compare the work done rather than the disk; each figure is the median of five runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 blankwright=$(readlink -f "${1:-build/host/cli/blankwright}")
@@ -62,8 +62,13 @@ bench() { # NAME IMAGE
   blkls "$image" >/dev/null
   "$blankwright" scan Y: >/dev/null
   unallocated=$(blkls "$image" | wc -c)
-  scan_s=$(seconds "$blankwright" scan Y:)
-  blkls_s=$(seconds blkls "$image")
+  local scans=() blkls_runs=() _
+  for _ in 1 2 3 4 5; do
+    scans+=("$(seconds "$blankwright" scan Y:)")
+    blkls_runs+=("$(seconds blkls "$image")")
+  done
+  scan_s=$(median "${scans[@]}")
+  blkls_s=$(median "${blkls_runs[@]}")
   local hits
   hits=$("$blankwright" scan Y: | sed -n 's/^Clusters with deleted data: //p')
   printf '%-6s unallocated %5d MiB, %s clusters with deleted data\n' "$name" \
@@ -76,15 +81,23 @@ bench() { # NAME IMAGE
   # Cold: the image's pages dropped before each run (all caches where that is permitted,
   # else the image's own pages, which is all these reads go through), against one sequential
   # read of the whole image with dd.
-  local cold_scan cold_blkls cold_dd
-  cold_scan=$(drop "$image" && seconds "$blankwright" scan Y:)
-  cold_blkls=$(drop "$image" && seconds blkls "$image")
-  cold_dd=$(drop "$image" && seconds dd if="$image" of=/dev/null bs=4M status=none)
-  awk -v n="$name" -v s="$cold_scan" -v b="$cold_blkls" -v d="$cold_dd" 'BEGIN {
+  # Each is the median of five runs, taken in turns so that a slow spell of the disk falls on
+  # all three.
+  local cold_scan=() cold_blkls=() cold_dd=()
+  for _ in 1 2 3 4 5; do
+    cold_scan+=("$(drop "$image" && seconds "$blankwright" scan Y:)")
+    cold_blkls+=("$(drop "$image" && seconds blkls "$image")")
+    cold_dd+=("$(drop "$image" && seconds dd if="$image" of=/dev/null bs=4M status=none)")
+  done
+  awk -v n="$name" -v s="$(median "${cold_scan[@]}")" -v b="$(median "${cold_blkls[@]}")" \
+    -v d="$(median "${cold_dd[@]}")" -v all="${cold_scan[*]} / ${cold_dd[*]}" 'BEGIN {
     printf "%-6s cold: scan %.2f s, blkls %.2f s, dd of the image %.2f s; scan/dd time %.2f\n",
       n, s, b, d, s / d
+    printf "%-6s cold runs, scan / dd: %s\n", n, all
   }'
 }
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 drop() { # IMAGE: its cached pages gone
   sync
