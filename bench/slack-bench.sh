@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The slack phase's throughput on 10,000 small files against a plain walk of the same tree, in
 # the same run (bench/SlackBench.cpp): first on a scratch folder of the host's own file system,
-# then on a FAT32 volume mounted by the kernel's vfat driver inside User-Mode Linux, the kind of
-# volume the phase is for; and a bare C loop over the same files that makes only the system calls
-# of a slack pass (open, append, sync, cut back, restore times). Prints the figures; nothing is
-# checked.
+# then on an NTFS volume through ntfs-3g, then on a FAT32 volume mounted by the kernel's vfat
+# driver inside User-Mode Linux, the kind of volume the phase is for; and a bare C loop over the
+# same files that makes only the system calls of a slack pass (open, append, sync, cut back,
+# restore times). Prints the figures; nothing is checked.
 #
 # usage: bench/slack-bench.sh [--files N] [--passes N] [--host-only]
 set -euo pipefail
@@ -24,7 +24,11 @@ cmake --build --preset host --target bw_slack_bench blankwright >/dev/null
 bench=$build/bench/bw_slack_bench
 cli=$build/cli/blankwright
 scratch=$(mktemp -d /tmp/bw-slack-bench.XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
+cleanup() {
+  mountpoint -q "$scratch/ntfs.mnt" 2>/dev/null && umount "$scratch/ntfs.mnt"
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
 export BLANKWRIGHT_HOME=$scratch/home
 mkdir -p "$BLANKWRIGHT_HOME" "$scratch/host"
 : >"$scratch/no-raw-source"
@@ -32,8 +36,22 @@ mkdir -p "$BLANKWRIGHT_HOME" "$scratch/host"
 echo "== host: $(df -T "$scratch" | awk 'NR == 2 { print $2 }') folder mapped as B:"
 "$cli" drive add B: --mount "$scratch/host" --source "$scratch/no-raw-source" >/dev/null
 "$bench" B: --files "$files" --passes "$passes" --host-folder "$scratch/host"
+"$cli" drive remove B: >/dev/null
 
-if ((host_only)) || ! command -v linux.uml >/dev/null; then
+if ((host_only)) || ! command -v ntfs-3g >/dev/null; then
+  exit 0
+fi
+echo "== NTFS, 4 KiB clusters, ntfs-3g on the host"
+truncate -s 256M "$scratch/ntfs.img"
+mkntfs -F -f -q -c 4096 -L BENCH "$scratch/ntfs.img" >/dev/null 2>&1
+mkdir "$scratch/ntfs.mnt"
+ntfs-3g "$scratch/ntfs.img" "$scratch/ntfs.mnt"
+"$cli" drive add B: --mount "$scratch/ntfs.mnt" --source "$scratch/ntfs.img" >/dev/null
+"$bench" B: --files "$files" --passes "$passes" --host-folder "$scratch/ntfs.mnt"
+"$cli" drive remove B: >/dev/null
+umount "$scratch/ntfs.mnt"
+
+if ! command -v linux.uml >/dev/null; then
   exit 0
 fi
 echo "== User-Mode Linux: FAT32, 4 KiB clusters, vfat"
