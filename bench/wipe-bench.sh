@@ -65,22 +65,12 @@ if [ "${1:-}" = --guest ]; then
 fi
 
 cd "$(dirname "$0")/.."
-blankwright=build/host/cli/blankwright mib=1024 fat=1
-while (($#)); do
-  case $1 in
-  --blankwright) blankwright=$2; shift 2 ;;
-  --mib) mib=$2; shift 2 ;;
-  --no-fat) fat=0; shift ;;
-  *) echo "usage: bench/wipe-bench.sh [--blankwright PATH] [--mib N] [--no-fat]" >&2; exit 2 ;;
-  esac
-done
-blankwright=$(readlink -f "$blankwright")
-[[ -x $blankwright ]] || {
-  echo "wipe-bench: no $blankwright (cmake --build --preset host)" >&2
-  exit 2
-}
-command -v scrub >/dev/null && command -v sfill >/dev/null ||
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
+bench_options wipe-bench "$@"
+if ! command -v scrub >/dev/null || ! command -v sfill >/dev/null; then
   apt-get install -y -qq scrub secure-delete >/dev/null
+fi
 for tool in mkfs.fat mkfs.ext4 mkntfs ntfs-3g linux.uml scrub sfill bc; do
   command -v "$tool" >/dev/null || {
     echo "wipe-bench: $tool is missing" >&2
@@ -88,14 +78,7 @@ for tool in mkfs.fat mkfs.ext4 mkntfs ntfs-3g linux.uml scrub sfill bc; do
   }
 done
 
-work=$(mktemp -d /tmp/bw-wipe-bench.XXXXXX)
-cleanup() {
-  for m in "$work"/*.mnt; do
-    mountpoint -q "$m" 2>/dev/null && umount "$m"
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_scratch wipe-bench
 export BLANKWRIGHT_HOME=$work/home
 mkdir -p "$BLANKWRIGHT_HOME"
 

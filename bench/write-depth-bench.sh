@@ -20,14 +20,9 @@ while (($#)); do
 done
 command -v fio >/dev/null || apt-get install -y -qq fio >/dev/null
 
-work=$(mktemp -d /tmp/bw-depth-bench.XXXXXX)
-cleanup() {
-  for m in "$work"/*.mnt; do
-    mountpoint -q "$m" 2>/dev/null && umount "$m"
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
+bench_scratch depth-bench
 
 # ENGINE BLOCK DEPTH on the mounted folder: MB/s of one 1 GiB fill.
 fill() {
@@ -39,16 +34,16 @@ fill() {
 
 measure() { # TITLE MOUNT
   echo "$1"
-  local first="" spec median
+  local first="" config median
   # Not counted: the first fill of a fresh image pays for the host's block allocation.
   fill "$2" psync 4m 1 >/dev/null
-  for spec in "psync 256k 1" "libaio 256k 2" "libaio 256k 4" "psync 1m 1" "psync 4m 1"; do
+  for config in "psync 256k 1" "libaio 256k 2" "libaio 256k 4" "psync 1m 1" "psync 4m 1"; do
     # shellcheck disable=SC2086 # engine, block, depth
-    median=$(for _ in $(seq "$runs"); do fill "$2" $spec; done | sort -n |
+    median=$(for _ in $(seq "$runs"); do fill "$2" $config; done | sort -n |
       awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
     first=${first:-$median}
     # shellcheck disable=SC2086
-    printf '  %-7s %-5s depth %s  %6d MB/s  ratio %.2f\n' $spec "$median" \
+    printf '  %-7s %-5s depth %s  %6d MB/s  ratio %.2f\n' $config "$median" \
       "$(echo "$median / $first" | bc -l)"
   done
 }

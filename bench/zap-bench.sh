@@ -55,29 +55,11 @@ if [ "${1:-}" = --guest ]; then # BLANKWRIGHT MIB ZAP-LOOP RESULT, inside User-M
 fi
 
 cd "$(dirname "$0")/.."
-blankwright=build/host/cli/blankwright mib=1024 fat=1
-while (($#)); do
-  case $1 in
-  --blankwright) blankwright=$2; shift 2 ;;
-  --mib) mib=$2; shift 2 ;;
-  --no-fat) fat=0; shift ;;
-  *) echo "usage: bench/zap-bench.sh [--blankwright PATH] [--mib N] [--no-fat]" >&2; exit 2 ;;
-  esac
-done
-blankwright=$(readlink -f "$blankwright")
-[[ -x $blankwright ]] || {
-  echo "zap-bench: no $blankwright (cmake --build --preset host)" >&2
-  exit 2
-}
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
+bench_options zap-bench "$@"
 
-work=$(mktemp -d /tmp/bw-zap-bench.XXXXXX)
-cleanup() {
-  for m in "$work"/*.mnt; do
-    mountpoint -q "$m" 2>/dev/null && umount "$m"
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_scratch zap-bench
 export BLANKWRIGHT_HOME=$work/home
 mkdir -p "$BLANKWRIGHT_HOME"
 zap_loop=$work/zap-loop
