@@ -85,6 +85,7 @@ bool CDirectWindow::Read(int fd, uint64_t offset, uint64_t bytes, uint8_t* out) 
 void CDriveTable::Reload() {
   _file.List(_entries);
   _devices.clear();
+  ++_generation;
 }
 
 bool CDriveTable::OnPinnedDevice(char letter, int mountFd) const {

@@ -4,6 +4,7 @@
 #include "platform/Unbuffered.h"
 #include "platform/posix/FileAttributes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -166,6 +167,7 @@ bool CPosixFile::Write(const void* data, uint32_t size, uint32_t& written) {
       break;
     }
     written += static_cast<uint32_t>(n);
+    _position += static_cast<uint64_t>(n);
     if (_direct) {
       _unsynced = true;
       if (written < size && !FitsUnbuffered(bytes + written, size - written))
@@ -197,6 +199,7 @@ bool CPosixFile::Read(void* data, uint32_t size, uint32_t& read) {
     if (n == 0)
       break;
     read += static_cast<uint32_t>(n);
+    _position += static_cast<uint64_t>(n);
   }
   _lastError = kErrorSuccess;
   return true;
@@ -212,6 +215,7 @@ bool CPosixFile::Seek(int64_t distance, SeekOrigin origin, uint64_t& position) {
   if (result < 0)
     return Fail(errno == EINVAL ? kErrorNegativeSeek : TranslateErrno(errno));
   position = static_cast<uint64_t>(result);
+  _position = position;
   _lastError = kErrorSuccess;
   return true;
 }
@@ -219,8 +223,7 @@ bool CPosixFile::Seek(int64_t distance, SeekOrigin origin, uint64_t& position) {
 bool CPosixFile::SetEndOfFile() {
   if (!CanWrite())
     return false;
-  off_t position = ::lseek(_fd.Get(), 0, SEEK_CUR);
-  if (position < 0 || ::ftruncate(_fd.Get(), position) != 0)
+  if (::ftruncate(_fd.Get(), static_cast<off_t>(_position)) != 0)
     return FailErrno();
   _lastError = kErrorSuccess;
   return true;
@@ -294,6 +297,24 @@ bool CPosixFile::Close() {
 
 // ---- path resolution ------------------------------------------------------------------------
 
+void CFolderHandle::Own(CFd fd) {
+  _owned = std::move(fd);
+  _fd = _owned.Get();
+  _store.reset();
+}
+
+void CFolderHandle::Borrow(int fd, AttributeStore store) {
+  _owned = CFd();
+  _fd = fd;
+  _store = store;
+}
+
+AttributeStore CFolderHandle::Store() {
+  if (!_store)
+    _store = AttributeStoreOf(_fd);
+  return *_store;
+}
+
 bool CPosixFileSystem::Fail(uint32_t error) {
   _lastError = error;
   return false;
@@ -324,8 +345,15 @@ bool CPosixFileSystem::Parse(const std::string& path, FullPath& full) {
   return true;
 }
 
-bool CPosixFileSystem::OpenFolder(const FullPath& path, size_t depth, CFd& folder,
-                                  std::string& spelled) {
+bool CPosixFileSystem::OpenFolder(const FullPath& path, size_t depth, CFolderHandle& folder,
+                                  std::string& spelled, bool mayBorrow) {
+  if (mayBorrow && _held && _held->Generation == _table.Generation() &&
+      _held->Path.Letter() == path.Letter() && _held->Path.Names.size() == depth &&
+      std::equal(_held->Path.Names.begin(), _held->Path.Names.end(), path.Names.begin())) {
+    folder.Borrow(_held->Fd.Get(), _held->Store);
+    spelled = _held->Spelled;
+    return true;
+  }
   const DriveMapEntry* drive = _table.Find(path.Letter());
   if (!drive)
     return Fail(kErrorPathNotFound);
@@ -352,7 +380,7 @@ bool CPosixFileSystem::OpenFolder(const FullPath& path, size_t depth, CFd& folde
     current = std::move(next);
     spelled += '\\' + stored;
   }
-  folder = std::move(current);
+  folder.Own(std::move(current));
   return true;
 }
 
@@ -369,7 +397,15 @@ bool CPosixFileSystem::Locate(const FullPath& path, Target& target) {
     return false;
   const std::string& name = path.Names.back();
   std::string stored;
-  if (FindName(target.Folder.Get(), name, stored, target.Info)) {
+  bool found = FindName(target.Folder.Get(), name, stored, target.Info);
+  // Not in the held folder: it may have been removed or moved behind this process's back,
+  // which Windows would not allow; the path is walked afresh, so that it fails as it would.
+  if (!found && errno == ENOENT && target.Folder.Borrowed()) {
+    if (!OpenFolder(path, path.Names.size() - 1, target.Folder, target.Spelled, false))
+      return false;
+    found = FindName(target.Folder.Get(), name, stored, target.Info);
+  }
+  if (found) {
     target.Exists = true;
     target.Name = stored;
   } else if (errno == ENOENT) {
@@ -402,7 +438,7 @@ std::unique_ptr<IFindSearch> CPosixFileSystem::FindFirstFile(const std::string& 
   FullPath full;
   if (!Parse(pattern, full))
     return nullptr;
-  CFd folder;
+  CFolderHandle folder;
   std::string spelled;
   // "X:\folder\" names no entry to look for.
   if (full.IsRoot() || EndsWithSeparator(pattern)) {
@@ -416,9 +452,11 @@ std::unique_ptr<IFindSearch> CPosixFileSystem::FindFirstFile(const std::string& 
       Fail(kErrorInvalidName);
       return nullptr;
     }
-  if (!OpenFolder(full, depth, folder, spelled))
+  // Walked afresh: a listing is made once per folder, and a folder removed behind this
+  // process's back then fails as a missing path.
+  if (!OpenFolder(full, depth, folder, spelled, false))
     return nullptr;
-  const AttributeStore store = AttributeStoreOf(folder.Get());
+  const AttributeStore store = folder.Store();
   const std::string& name = full.Names.back();
   if (!HasWildcards(name)) {
     std::string stored;
@@ -466,8 +504,26 @@ bool CPosixFileSystem::SetCurrentDirectory(const std::string& path) {
   if (!S_ISDIR(target.Info.Mode))
     return Fail(kErrorDirectory);
   _current = full;
+  HoldCurrent(full, target);
   _lastError = kErrorSuccess;
   return true;
+}
+
+void CPosixFileSystem::HoldCurrent(const FullPath& full, const Target& target) {
+  // Opened before the old one goes: target.Folder may be borrowed from it.
+  const char* name = target.Name.empty() ? "." : target.Name.c_str();
+  CFd fd(::openat(target.Folder.Get(), name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.Valid()) {
+    _held.reset(); // every path walks from its drive's root, as before
+    return;
+  }
+  HeldFolder held;
+  held.Path = full;
+  held.Store = AttributeStoreOf(fd.Get());
+  held.Fd = std::move(fd);
+  held.Spelled = full.IsRoot() ? target.Spelled.substr(0, 2) : target.Spelled;
+  held.Generation = _table.Generation();
+  _held = std::move(held);
 }
 
 bool CPosixFileSystem::GetCurrentDirectory(std::string& path) {
@@ -507,7 +563,7 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
   const bool unbuffered = write && (flagsAndAttributes & kFileFlagNoBuffering);
   if (writeThrough && !unbuffered)
     flags |= O_DSYNC;
-  const AttributeStore store = AttributeStoreOf(target.Folder.Get());
+  const AttributeStore store = target.Folder.Store();
   const bool existed = target.Exists;
   CFd fd;
   if (existed) {
@@ -516,8 +572,13 @@ std::unique_ptr<IFile> CPosixFileSystem::CreateFile(const std::string& path, uin
       Fail(kErrorAccessDenied);
       return nullptr;
     }
-    // Checked here because root may write any file the permission bits forbid.
-    uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info, store);
+    // Checked here because root may write any file the permission bits forbid. Only
+    // CREATE_ALWAYS asks more than whether the file is read-only, which vfat keeps in the
+    // permission bits: the file is not opened once more for its attribute byte.
+    const AttributeStore asked = store == AttributeStore::FatIoctl && disposition != kCreateAlways
+                                     ? AttributeStore::ModeBits
+                                     : store;
+    uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info, asked);
     if (uint32_t error = CheckCreateExisting(attributes, access, disposition, flagsAndAttributes);
         error != kErrorSuccess) {
       Fail(error);
@@ -572,9 +633,9 @@ bool CPosixFileSystem::DeleteFile(const std::string& path) {
   if (!target.Exists)
     return Fail(kErrorFileNotFound);
   const bool folder = S_ISDIR(target.Info.Mode) || target.Info.LinkToFolder;
-  uint32_t attributes = folder ? 0
-                               : ReadAttributes(target.Folder.Get(), target.Name, target.Info,
-                                                AttributeStoreOf(target.Folder.Get()));
+  uint32_t attributes =
+      folder ? 0
+             : ReadAttributes(target.Folder.Get(), target.Name, target.Info, target.Folder.Store());
   if (uint32_t error = CheckDeleteFile(folder, attributes); error != kErrorSuccess)
     return Fail(error);
   if (::unlinkat(target.Folder.Get(), target.Name.c_str(), 0) != 0)
@@ -629,8 +690,8 @@ bool CPosixFileSystem::RemoveDirectory(const std::string& path) {
   // The current folder is held open: it goes before the folder's own attributes.
   if (IsCurrentFolder(target))
     return Fail(kErrorSharingViolation);
-  uint32_t attributes = ReadAttributes(target.Folder.Get(), target.Name, target.Info,
-                                       AttributeStoreOf(target.Folder.Get()));
+  uint32_t attributes =
+      ReadAttributes(target.Folder.Get(), target.Name, target.Info, target.Folder.Store());
   if (uint32_t error = CheckRemoveDirectory(true, attributes); error != kErrorSuccess)
     return Fail(error);
   if (::unlinkat(target.Folder.Get(), target.Name.c_str(), AT_REMOVEDIR) != 0)
@@ -649,8 +710,7 @@ uint32_t CPosixFileSystem::GetFileAttributes(const std::string& path) {
     return kInvalidFileAttributes;
   }
   _lastError = kErrorSuccess;
-  return ReadAttributes(target.Folder.Get(), target.Name, target.Info,
-                        AttributeStoreOf(target.Folder.Get()));
+  return ReadAttributes(target.Folder.Get(), target.Name, target.Info, target.Folder.Store());
 }
 
 bool CPosixFileSystem::SetFileAttributes(const std::string& path, uint32_t attributes) {
@@ -660,8 +720,8 @@ bool CPosixFileSystem::SetFileAttributes(const std::string& path, uint32_t attri
     return false;
   if (!target.Exists)
     return Fail(kErrorFileNotFound);
-  if (!WriteAttributes(target.Folder.Get(), target.Name, target.Info,
-                       AttributeStoreOf(target.Folder.Get()), attributes))
+  if (!WriteAttributes(target.Folder.Get(), target.Name, target.Info, target.Folder.Store(),
+                       attributes))
     return FailErrno();
   _lastError = kErrorSuccess;
   return true;
@@ -691,7 +751,7 @@ bool CPosixFileSystem::ShellDelete(const std::string& path) {
     return Fail(kErrorSharingViolation);
   // The shell deletes read-only, hidden and system items without asking when told not to ask;
   // clear those bits first where the file system would otherwise refuse.
-  const AttributeStore store = AttributeStoreOf(folder);
+  const AttributeStore store = target.Folder.Store();
   if (store != AttributeStore::ModeBits &&
       (ReadAttributes(folder, target.Name, target.Info, store) &
        (kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem)))

@@ -5,10 +5,17 @@
 // no path ever leaves its drive: a link inside a path is a missing folder, and a link named by
 // a path is the link itself (it cannot be opened, entered or listed through, only reported and
 // removed). ".." is resolved in the path's text before anything is looked up.
+//
+// As on Windows, the current folder is held open. A path into it, spelled as the folder was
+// set, starts from that descriptor rather than from the drive's root: a walk over a folder's
+// files costs no lookups of the folders above it. A folder moved away by another process
+// while held is still reached under its old name, as Windows reaches a relative path through
+// its handle; one removed makes the path walk from the root again.
 #pragma once
 
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
+#include "platform/posix/FileAttributes.h"
 #include "platform/posix/HostEntry.h"
 #include "platform/posix/PosixPlatform.h"
 
@@ -64,6 +71,28 @@ private:
   bool _syncEachWrite; ///< cached and write-through without O_DSYNC: sync after each write
   bool _writeThrough;
   bool _unsynced = false; ///< direct writes since the last sync
+  uint64_t _position = 0; ///< the descriptor's offset, which only this object moves
+};
+
+/// The folder a path resolves to: opened for one call, or the current folder's descriptor,
+/// borrowed. Neither copied nor moved, so that a borrowed descriptor never outlives its call.
+class CFolderHandle {
+public:
+  CFolderHandle() = default;
+  CFolderHandle(const CFolderHandle&) = delete;
+  CFolderHandle& operator=(const CFolderHandle&) = delete;
+
+  int Get() const { return _fd; }
+  bool Borrowed() const { return _fd >= 0 && !_owned.Valid(); }
+  void Own(CFd fd);
+  void Borrow(int fd, AttributeStore store);
+  /// How the folder's file system keeps attributes, asked once.
+  AttributeStore Store();
+
+private:
+  CFd _owned;
+  int _fd = -1;
+  std::optional<AttributeStore> _store;
 };
 
 class CPosixFileSystem final : public IFileSystem {
@@ -89,8 +118,8 @@ public:
 private:
   /// What a path names on the host.
   struct Target {
-    CFd Folder;       ///< the folder holding Name (O_PATH); for a drive root, the root
-    std::string Name; ///< as stored when it exists, else as written; empty for a root
+    CFolderHandle Folder; ///< the folder holding Name (O_PATH); for a drive root, the root
+    std::string Name;     ///< as stored when it exists, else as written; empty for a root
     bool Exists = false;
     EntryInfo Info;      ///< when it exists
     std::string Spelled; ///< the full path with each existing name as stored
@@ -98,7 +127,11 @@ private:
 
   const FullPath* Current();
   bool Parse(const std::string& path, FullPath& full);
-  bool OpenFolder(const FullPath& path, size_t depth, CFd& folder, std::string& spelled);
+  /// mayBorrow: the held current folder may stand for the path's first depth names.
+  bool OpenFolder(const FullPath& path, size_t depth, CFolderHandle& folder, std::string& spelled,
+                  bool mayBorrow = true);
+  /// Keeps the new current folder open, as Windows does, for the paths that lie in it.
+  void HoldCurrent(const FullPath& full, const Target& target);
   bool Locate(const FullPath& path, Target& target);
   bool IsCurrentFolder(const Target& target);
   bool Fail(uint32_t error);
@@ -106,6 +139,16 @@ private:
 
   CDriveTable& _table;
   std::optional<FullPath> _current;
+  /// The current folder, open: a file in it is reached without walking from the drive's root.
+  /// The names are those _current was set with; a path spelled otherwise walks as before.
+  struct HeldFolder {
+    FullPath Path;
+    CFd Fd;
+    std::string Spelled; ///< as OpenFolder spells it: "X:" for a root
+    AttributeStore Store = AttributeStore::ModeBits;
+    uint64_t Generation = 0; ///< of the drive table it was opened under
+  };
+  std::optional<HeldFolder> _held;
   uint32_t _lastError = kErrorSuccess;
 };
 

@@ -22,14 +22,21 @@ public:
 
   /// Remembers the device a drive's mount was found on, so that every later path through the
   /// drive can tell when the volume has gone (unmounted in the middle of a job).
-  void PinDevice(char letter, dev_t device) { _devices[letter] = device; }
+  void PinDevice(char letter, dev_t device) {
+    _devices[letter] = device;
+    ++_generation;
+  }
   /// False when letter's device was pinned and the open mount folder mountFd lies elsewhere.
   bool OnPinnedDevice(char letter, int mountFd) const;
+  /// Changes whenever the map is read again or a device pinned: a folder held open since
+  /// may no longer be what its drive letter names.
+  uint64_t Generation() const { return _generation; }
 
 private:
   CDriveMapFile& _file;
   std::vector<DriveMapEntry> _entries;
   std::map<char, dev_t> _devices;
+  uint64_t _generation = 0;
 };
 
 /// Reads through a descriptor opened with O_DIRECT: the kernel writes back what the file

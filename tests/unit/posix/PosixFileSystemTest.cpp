@@ -476,6 +476,69 @@ TEST_F(PosixFileSystemTest, TheCurrentFolderIsKeptInDriveLetterForm) {
   EXPECT_EQ(current, "t:\\") << "a failed change keeps the folder";
 }
 
+// The current folder is held open; what it stands for must follow every change the way a
+// walk from the root would.
+TEST_F(PosixFileSystemTest, TheHeldCurrentFolderGoesWhereTheNamesGo) {
+  Folder("A");
+  Folder("A/B");
+  ASSERT_TRUE(_files->SetCurrentDirectory("T:\\A\\B"));
+  ASSERT_TRUE(_files->CreateFile("T:\\A\\B\\one.txt", kGenericWrite, 0, kCreateNew, 0));
+  EXPECT_TRUE(HostExists("A/B/one.txt"));
+  // Up and down again from the held folder, and into itself.
+  ASSERT_TRUE(_files->SetCurrentDirectory(".."));
+  ASSERT_TRUE(_files->SetCurrentDirectory("B"));
+  ASSERT_TRUE(_files->SetCurrentDirectory("."));
+  EXPECT_EQ(ReadThrough("one.txt"), "");
+  EXPECT_EQ(ReadThrough("T:\\a\\b\\ONE.TXT"), "") << "spelled otherwise, walked";
+
+  // Removed behind the process's back: the path fails as a walk from the root fails.
+  ASSERT_EQ(::unlink(Host("A/B/one.txt").c_str()), 0);
+  ASSERT_EQ(::rmdir(Host("A/B").c_str()), 0);
+  EXPECT_FALSE(_files->CreateFile("T:\\A\\B\\two.txt", kGenericWrite, 0, kCreateNew, 0));
+  EXPECT_EQ(_files->GetLastError(), kErrorPathNotFound);
+  EXPECT_TRUE(List("T:\\A\\B\\*.*").empty());
+  EXPECT_EQ(_files->GetLastError(), kErrorPathNotFound);
+
+  // The drive letter mapped to another folder: the old folder is never written again.
+  Folder("A/B");
+  ASSERT_TRUE(_files->SetCurrentDirectory("T:\\A\\B"));
+  const std::string other = _scratch + "/other";
+  ASSERT_EQ(::mkdir(other.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((other + "/A").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((other + "/A/B").c_str(), 0755), 0);
+  std::string error;
+  ASSERT_TRUE(_map.Remove('T', error)) << error;
+  ASSERT_TRUE(_map.Add({'T', DriveType::Fixed, other, ""}, error)) << error;
+  _table->Reload();
+  Write("A/B/same.txt", "old");
+  std::ofstream(other + "/A/B/same.txt", std::ios::binary) << "new";
+  EXPECT_EQ(ReadThrough("T:\\A\\B\\same.txt"), "new");
+}
+
+// The cut-back of a file lands where the file's position stands after writes, reads and seeks.
+TEST_F(PosixFileSystemTest, SetEndOfFileCutsAtTheFilePosition) {
+  auto file = _files->CreateFile("T:\\cut.txt", kGenericRead | kGenericWrite, 0, kCreateNew, 0);
+  ASSERT_TRUE(file);
+  uint32_t done = 0;
+  ASSERT_TRUE(file->Write("0123456789", 10, done));
+  ASSERT_TRUE(file->SetEndOfFile());
+  EXPECT_EQ(Read("cut.txt"), "0123456789");
+  uint64_t position = 0;
+  ASSERT_TRUE(file->Seek(2, SeekOrigin::Begin, position));
+  char buffer[3];
+  ASSERT_TRUE(file->Read(buffer, 3, done));
+  ASSERT_TRUE(file->SetEndOfFile());
+  EXPECT_EQ(Read("cut.txt"), "01234");
+  ASSERT_TRUE(file->Seek(-2, SeekOrigin::End, position));
+  ASSERT_TRUE(file->Write("ab", 2, done));
+  ASSERT_TRUE(file->Seek(-1, SeekOrigin::Current, position));
+  ASSERT_TRUE(file->SetEndOfFile());
+  EXPECT_EQ(Read("cut.txt"), "012a");
+  EXPECT_FALSE(file->Seek(-10, SeekOrigin::Begin, position));
+  ASSERT_TRUE(file->SetEndOfFile()) << "a failed seek leaves the position";
+  EXPECT_EQ(Read("cut.txt"), "012a");
+}
+
 TEST_F(PosixFileSystemTest, FoldersAndLongPaths) {
   EXPECT_TRUE(_files->CreateDirectory("T:\\New"));
   EXPECT_FALSE(_files->CreateDirectory("T:\\new"));
