@@ -21,8 +21,9 @@ class CPassBuffers;
 class IFile;
 
 /// The slack phase notes and cleans this many files at a time: one durable note and one flush
-/// of the volume per batch rather than per file.
-constexpr size_t kSlackBatchFiles = 32;
+/// of the volume per batch rather than per file. A batch never spans folders, and its files
+/// stay open until the flush, so this also bounds the handles held.
+constexpr size_t kSlackBatchFiles = 128;
 
 /// Which of its two walks the slack cleaner is in.
 enum class SlackWalkMode { Counting, Cleaning };
