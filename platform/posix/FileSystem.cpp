@@ -17,6 +17,14 @@
 namespace bw::posix {
 namespace {
 
+// False for a folder that was removed while this process held it open.
+bool StillLinked(int folderFd) {
+  struct stat st;
+  bool linked = ::fstat(folderFd, &st) != 0 || st.st_nlink > 0;
+  errno = ENOENT; // what the caller was asking about
+  return linked;
+}
+
 bool IsDots(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
@@ -398,9 +406,9 @@ bool CPosixFileSystem::Locate(const FullPath& path, Target& target) {
   const std::string& name = path.Names.back();
   std::string stored;
   bool found = FindName(target.Folder.Get(), name, stored, target.Info);
-  // Not in the held folder: it may have been removed or moved behind this process's back,
-  // which Windows would not allow; the path is walked afresh, so that it fails as it would.
-  if (!found && errno == ENOENT && target.Folder.Borrowed()) {
+  // Not in the held folder, which another process may have removed (Windows would not let
+  // it): the path is walked afresh, so that it fails as a missing folder.
+  if (!found && errno == ENOENT && target.Folder.Borrowed() && !StillLinked(target.Folder.Get())) {
     if (!OpenFolder(path, path.Names.size() - 1, target.Folder, target.Spelled, false))
       return false;
     found = FindName(target.Folder.Get(), name, stored, target.Info);
