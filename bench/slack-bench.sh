@@ -23,39 +23,36 @@ done
 cmake --build --preset host --target bw_slack_bench blankwright >/dev/null
 bench=$build/bench/bw_slack_bench
 cli=$build/cli/blankwright
-scratch=$(mktemp -d /tmp/bw-slack-bench.XXXXXX)
-cleanup() {
-  mountpoint -q "$scratch/ntfs.mnt" 2>/dev/null && umount "$scratch/ntfs.mnt"
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-export BLANKWRIGHT_HOME=$scratch/home
-mkdir -p "$BLANKWRIGHT_HOME" "$scratch/host"
-: >"$scratch/no-raw-source"
+# shellcheck source=bench/lib.sh
+source "$source_dir/bench/lib.sh"
+bench_scratch slack-bench
+export BLANKWRIGHT_HOME=$work/home
+mkdir -p "$BLANKWRIGHT_HOME" "$work/host"
+: >"$work/no-raw-source"
 
-echo "== host: $(df -T "$scratch" | awk 'NR == 2 { print $2 }') folder mapped as B:"
-"$cli" drive add B: --mount "$scratch/host" --source "$scratch/no-raw-source" >/dev/null
-"$bench" B: --files "$files" --passes "$passes" --host-folder "$scratch/host"
+echo "== host: $(df -T "$work" | awk 'NR == 2 { print $2 }') folder mapped as B:"
+"$cli" drive add B: --mount "$work/host" --source "$work/no-raw-source" >/dev/null
+"$bench" B: --files "$files" --passes "$passes" --host-folder "$work/host"
 "$cli" drive remove B: >/dev/null
 
 if ((host_only)) || ! command -v ntfs-3g >/dev/null; then
   exit 0
 fi
 echo "== NTFS, 4 KiB clusters, ntfs-3g on the host"
-truncate -s 256M "$scratch/ntfs.img"
-mkntfs -F -f -q -c 4096 -L BENCH "$scratch/ntfs.img" >/dev/null 2>&1
-mkdir "$scratch/ntfs.mnt"
-ntfs-3g "$scratch/ntfs.img" "$scratch/ntfs.mnt"
-"$cli" drive add B: --mount "$scratch/ntfs.mnt" --source "$scratch/ntfs.img" >/dev/null
-"$bench" B: --files "$files" --passes "$passes" --host-folder "$scratch/ntfs.mnt"
+truncate -s 256M "$work/ntfs.img"
+mkntfs -F -f -q -c 4096 -L BENCH "$work/ntfs.img" >/dev/null 2>&1
+mkdir "$work/ntfs.mnt"
+ntfs-3g "$work/ntfs.img" "$work/ntfs.mnt"
+"$cli" drive add B: --mount "$work/ntfs.mnt" --source "$work/ntfs.img" >/dev/null
+"$bench" B: --files "$files" --passes "$passes" --host-folder "$work/ntfs.mnt"
 "$cli" drive remove B: >/dev/null
-umount "$scratch/ntfs.mnt"
+umount "$work/ntfs.mnt"
 
 if ! command -v linux.uml >/dev/null; then
   exit 0
 fi
 echo "== User-Mode Linux: FAT32, 4 KiB clusters, vfat"
-image=$scratch/fat32.img
+image=$work/fat32.img
 truncate -s 256M "$image"
 mkfs.fat -F 32 -s 8 -n BENCH "$image" >/dev/null
 # shellcheck disable=SC2016 # expanded by the inner shell
